@@ -1,0 +1,15 @@
+// The calling thread's last error, in Windows error codes on every platform.
+#pragma once
+
+#include <cstdint>
+
+namespace tv::platform {
+
+std::uint32_t GetLastError();
+void SetLastError(std::uint32_t code);
+
+// The kinds of failure that callers tell apart when they create or open files.
+enum class FileErrorKind { None, Exists, PathNotFound, DiskFull, SharingViolation, Other };
+FileErrorKind ClassifyError(std::uint32_t code);
+
+}  // namespace tv::platform
