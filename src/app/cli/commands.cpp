@@ -1,0 +1,17 @@
+#include "app/cli/commands.h"
+
+#include <array>
+
+namespace tv::cli {
+
+int RunProbe(const CliArgs& args);
+
+// Commands are added here as they are built.
+std::span<const Command> AllCommands() {
+  static const std::array commands{
+      Command{"probe", "probe VOLUME", "name the file system of a volume", RunProbe},
+  };
+  return commands;
+}
+
+}  // namespace tv::cli

@@ -1,0 +1,17 @@
+// Where the program writes its operation log when no path is given.
+#pragma once
+
+#include <string>
+
+namespace tv {
+
+inline constexpr const char* kLogFileName = "log_vtl.log";
+
+// "log_vtl.log" in ".../Vardelin/vtl/Logs/" of the user's application-data
+// folder when tvcore loads from `tvcorePath` with its log-folder export (the
+// folders are made when missing), else "log_vtl.log" in the current
+// directory. Any file already at that path is deleted, so that every run
+// starts a fresh log.
+std::string PrepareDefaultLogPath(const std::string& tvcorePath);
+
+}  // namespace tv

@@ -1,0 +1,104 @@
+// The recovered-file tree: one node for every file or folder a scan found,
+// live or deleted. A node owns its children and its strings; deleting a node
+// deletes its whole subtree. Walks over the tree never recurse, so a hostile
+// volume with a very deep folder chain cannot exhaust the stack.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+
+#include "platform/types.h"
+
+namespace tv {
+
+inline constexpr std::uint32_t kAttributeDirectory = 0x10;
+
+class TreeNode {
+ public:
+  // A doubly linked list with a sentinel and an element count, in the order
+  // the parser appended the children.
+  using ChildList = std::list<std::unique_ptr<TreeNode>>;
+  // The longest child list a node accepts.
+  static constexpr std::size_t kMaxChildren = 0x3FFFFFFE;
+
+  TreeNode() = default;
+  TreeNode(std::uint32_t key, std::string name, std::uint32_t attributes, std::uint8_t deleted);
+  ~TreeNode();
+  TreeNode(const TreeNode&) = delete;
+  TreeNode& operator=(const TreeNode&) = delete;
+
+  // Deletes every child (and their subtrees); the node itself stays.
+  void ClearChildren();
+
+  bool IsDirectory() const { return (attributes & kAttributeDirectory) != 0; }
+  bool HasName() const { return !name.empty(); }
+
+  ChildList children;
+  // First cluster of the entry (FAT) or MFT record number (NTFS).
+  std::uint32_t key = 0;
+  // The entry's name in the narrow (UTF-8) encoding; empty when built without one.
+  std::string name;
+  // The folder that holds the entry inside the volume, a backslash after every
+  // folder name; empty until the folder is first listed.
+  std::string folderPath;
+  // For a live entry of a Recycle Bin folder: the path it had before it was
+  // deleted; empty otherwise.
+  std::string originalPath;
+  std::uint32_t attributes = 0;
+  // 1 = deleted (recoverable). For folders it is recomputed after the scan by
+  // MarkFoldersWithDeletedContent.
+  std::uint8_t deleted = 0;
+  // 1 for every real node; a scan may clear it on a temporary holder node.
+  std::uint8_t present = 1;
+  // 0.0 intact ... 1.0 every cluster taken by other data since.
+  float damageLevel = 0.0f;
+  std::uint64_t size = 0;
+  FileTime modifiedTime = 0;  // 0 when unknown
+  FileTime creationTime = 0;
+  // The folder node that lists this node; not owned; null for the root and
+  // for nodes not yet linked.
+  TreeNode* parent = nullptr;
+  // The entry's UTF-16 name where the file system keeps one; empty otherwise.
+  WString wideName;
+};
+
+// Adds `child` at the end of the parent's list and returns it. The caller
+// sets the child's parent field. Throws std::length_error("list<T> too long")
+// when the list already holds kMaxChildren elements.
+TreeNode* AppendChild(TreeNode& parent, std::unique_ptr<TreeNode> child);
+
+// The first direct child with that key, or list.end().
+TreeNode::ChildList::iterator FindChildByKey(TreeNode::ChildList& list, std::uint32_t key);
+
+// The first node below `root` (not root itself) with that key, in pre-order:
+// each child in list order is tested, then its own subtree is searched before
+// the next child. Null when there is none.
+TreeNode* FindDescendantByKey(TreeNode& root, std::uint32_t key);
+
+// Unlinks `source` from its parent's list and moves every child of `source`
+// to the end of target's list (their parent becomes `target`). Returns the
+// unlinked source, which the caller now owns, or null when `source` was not
+// in its parent's list (its children are moved all the same).
+std::unique_ptr<TreeNode> MoveChildren(TreeNode& target, TreeNode& source);
+
+// Adds one to `counter` for every node below `node` (not the node itself)
+// whose deleted flag is set.
+void CountDeletedNodes(const TreeNode& node, std::uint32_t& counter);
+
+// Sets each folder's deleted flag to 1 when it holds a deleted entry at any
+// depth, else 0; an empty folder, deleted or not, ends with 0; files keep the
+// flag their parser gave them. Returns the flag of `node`.
+std::uint8_t MarkFoldersWithDeletedContent(TreeNode& node);
+
+// The condition shown for a node: "RecBin" for a live node; for a deleted one
+// "Good" at damage 0.0, "Poor" at 1.0 and "Average" for anything else.
+const char* ConditionLabel(const TreeNode& node);
+
+// A zero modification time is shown as this text.
+inline constexpr const char* kUnknownTimeLabel = "Unknown";
+inline bool IsTimeKnown(FileTime time) { return time != 0; }
+
+}  // namespace tv
