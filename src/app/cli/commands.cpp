@@ -5,11 +5,13 @@
 namespace tv::cli {
 
 int RunProbe(const CliArgs& args);
+int RunDiag(const CliArgs& args);
 
 // Commands are added here as they are built.
 std::span<const Command> AllCommands() {
   static const std::array commands{
       Command{"probe", "probe VOLUME", "name the file system of a volume", RunProbe},
+      Command{"diag", "diag ARCHIVE.zip", "write the diagnostics report archive", RunDiag},
   };
   return commands;
 }
