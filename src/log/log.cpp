@@ -35,7 +35,7 @@ LogWriter::~LogWriter() {
 }
 
 TvLog::TvLog() = default;
-TvLog::~TvLog() = default;
+TvLog::~TvLog() { Close(); }
 
 bool TvLog::Open(const char* path, bool truncate) {
   Close();
@@ -63,7 +63,21 @@ void TvLog::Close() {
   // Taken under the write lock so that no other thread is writing through
   // the handle while it is closed.
   std::lock_guard<std::mutex> lock(writeLock_);
+  FlushLocked();
   writer_.reset();
+}
+
+void TvLog::SetBuffered(bool buffered) {
+  std::lock_guard<std::mutex> lock(writeLock_);
+  if (!buffered) FlushLocked();
+  buffered_ = buffered;
+}
+
+void TvLog::FlushLocked() {
+  if (!pending_.empty() && writer_ != nullptr && writer_->file() != platform::kInvalidFile) {
+    WriteAll(writer_->file(), pending_);
+  }
+  pending_.clear();
 }
 
 void TvLog::Enable() { enabled_ = true; }
@@ -167,11 +181,13 @@ void TvLog::WriteLine(const char* text, std::size_t length) {
 
   const platform::CalendarTime now = clock_ ? clock_() : platform::LocalNow();
   const Stamp stamp{now.hour, now.minute, now.second};
+  constexpr std::size_t kBufferedBytes = 64 * 1024;
   std::string line;
   line.reserve(length + 16);
   if (!lastStamp_ || lastStamp_->hour != stamp.hour || lastStamp_->minute != stamp.minute ||
       lastStamp_->second != stamp.second) {
     lastStamp_ = stamp;
+    FlushLocked();
     char clockLine[32];
     std::snprintf(clockLine, sizeof clockLine, "[%02d:%02d:%02d]\n", stamp.hour, stamp.minute,
                   stamp.second);
@@ -179,6 +195,11 @@ void TvLog::WriteLine(const char* text, std::size_t length) {
   }
   line.append(text, length);
   line += '\n';
+  if (buffered_) {
+    pending_ += line;
+    if (pending_.size() >= kBufferedBytes) FlushLocked();
+    return;
+  }
   WriteAll(writer_->file(), line);
 }
 

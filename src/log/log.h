@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 
 #include "platform/files.h"
 #include "platform/times.h"
@@ -84,6 +85,12 @@ class TvLog {
   // Opens `path` for appending and writes the machine-info block.
   void Start(const char* path);
 
+  // Buffered mode keeps lines in memory and writes them in large pieces: at
+  // each new clock line, when 64 KiB have gathered, and when the log is
+  // closed or buffering ends. A long scan writes millions of lines, and one
+  // system call per line would cost more than the scan itself.
+  void SetBuffered(bool buffered);
+
   // Tests replace the wall clock to control when clock lines appear. The
   // next line written gets a clock line, as after construction.
   using Clock = std::function<platform::CalendarTime()>;
@@ -102,8 +109,13 @@ class TvLog {
   std::atomic<bool> enabled_{false};
   std::mutex writeLock_;
   std::mutex formatLock_;
+  // Writes the buffered lines; writeLock_ must be held.
+  void FlushLocked();
+
   // Guarded by writeLock_.
   std::unique_ptr<LogWriter> writer_;
+  bool buffered_ = false;
+  std::string pending_;
   Clock clock_;
   // Time of the last clock line written; none after construction and after
   // each Open, so that the first line in every file gets a clock line.

@@ -1,0 +1,76 @@
+// vtl cat VOLUME ENTRY: writes one entry's data to standard output.
+#include <cstdio>
+#include <vector>
+
+#include "app/cli/commands.h"
+#include "app/cli/scanned_volume.h"
+#include "app/entry_lookup.h"
+#include "app/scan_run.h"
+#include "parser/break_flag.h"
+#include "platform/console.h"
+
+namespace tv::cli {
+
+namespace {
+
+constexpr std::uint32_t kChunkBytes = 1u << 20;
+
+}  // namespace
+
+int RunCatCommand(const CliArgs& args) {
+  if (args.positional.size() != 2) {
+    std::fprintf(stderr, "vtl cat: expected VOLUME and ENTRY (see vtl --help)\n");
+    return kExitUsage;
+  }
+  int exitCode = kExitOk;
+  const auto scanned = OpenAndScanVolume("cat", args.positional[0], args.quiet, exitCode);
+  if (!scanned) return exitCode;
+  if (scanned->scanResult == kScanStopped) return kExitStopped;
+
+  CFileSystemParser& parser = *scanned->parser;
+  TreeNode* node = FindEntry(parser.Root(), args.positional[1]);
+  if (node == nullptr) {
+    std::fprintf(stderr, "vtl cat: no entry '%s' on the volume\n", args.positional[1].c_str());
+    return kExitUsage;
+  }
+  if (node->IsDirectory()) {
+    std::fprintf(stderr, "vtl cat: '%s' is a folder\n", args.positional[1].c_str());
+    return kExitUsage;
+  }
+  const DirectoryHandle file = parser.OpenFileByNode(*node);
+  if (file <= 0 && parser.GetDirectoryRecord(file) == nullptr) {
+    std::fprintf(stderr, "vtl cat: the data of '%s' cannot be opened\n", args.positional[1].c_str());
+    return kExitSomeFailed;
+  }
+  std::int32_t high = 0;
+  const std::uint32_t low = parser.GetFileSize(file, high);
+  std::uint64_t left = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(high)) << 32) | low;
+
+  platform::SetStandardOutputBinary();
+  std::vector<std::uint8_t> buffer(kChunkBytes);
+  bool complete = true;
+  while (left > 0) {
+    if (BreakRequested()) {
+      parser.CloseObject(file);
+      return kExitStopped;
+    }
+    const auto wanted = static_cast<std::uint32_t>(left < kChunkBytes ? left : kChunkBytes);
+    std::uint32_t read = 0;
+    if (parser.ReadFile(file, buffer.data(), wanted, read) == 0) complete = false;
+    if (read == 0) break;
+    if (std::fwrite(buffer.data(), 1, read, stdout) != read) {
+      complete = false;
+      break;
+    }
+    left -= read;
+  }
+  std::fflush(stdout);
+  parser.CloseObject(file);
+  if (!complete || left > 0) {
+    std::fprintf(stderr, "vtl cat: part of '%s' could not be read (see the log)\n", args.positional[1].c_str());
+    return kExitSomeFailed;
+  }
+  return kExitOk;
+}
+
+}  // namespace tv::cli

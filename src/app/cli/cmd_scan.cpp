@@ -1,0 +1,61 @@
+// vtl scan VOLUME [--all] [--json]: scans a volume and prints its deleted
+// entries (every entry with --all), one line each or as a JSON array.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/cli/commands.h"
+#include "app/cli/scanned_volume.h"
+#include "app/entry_format.h"
+#include "app/entry_lookup.h"
+#include "app/scan_run.h"
+
+namespace tv::cli {
+
+int RunScanCommand(const CliArgs& args) {
+  if (args.positional.size() != 1) {
+    std::fprintf(stderr, "vtl scan: expected one VOLUME (see vtl --help)\n");
+    return kExitUsage;
+  }
+  int exitCode = kExitOk;
+  const auto scanned = OpenAndScanVolume("scan", args.positional[0], args.quiet, exitCode);
+  if (!scanned) return exitCode;
+
+  const bool all = args.Has("--all");
+  const bool json = args.Has("--json");
+  if (json) std::fputs("[", stdout);
+  bool first = true;
+  // Pre-order over the tree without recursion: children in list order.
+  std::vector<const TreeNode*> pending;
+  const TreeNode& root = scanned->parser->Root();
+  for (auto it = root.children.rbegin(); it != root.children.rend(); ++it) pending.push_back(it->get());
+  while (!pending.empty()) {
+    const TreeNode* node = pending.back();
+    pending.pop_back();
+    for (auto it = node->children.rbegin(); it != node->children.rend(); ++it) pending.push_back(it->get());
+    if (!all && !node->deleted) continue;
+    const std::string path = EntryPath(*node);
+    if (json) {
+      std::fputs(first ? "\n  " : ",\n  ", stdout);
+      std::fputs(FormatEntryJson(*node, path).c_str(), stdout);
+    } else {
+      std::puts(FormatEntryLine(*node, path).c_str());
+    }
+    first = false;
+  }
+  if (json) std::fputs(first ? "]\n" : "\n]\n", stdout);
+  std::fflush(stdout);
+
+  if (scanned->scanResult == kScanStopped) {
+    std::fprintf(stderr, "vtl scan: stopped; the entries found so far are listed\n");
+    return kExitStopped;
+  }
+  if (scanned->scanResult != 0) {
+    std::fprintf(stderr, "vtl scan: the scan ended early (result %d); the entries found so far are listed\n",
+                 scanned->scanResult);
+    return kExitSomeFailed;
+  }
+  return kExitOk;
+}
+
+}  // namespace tv::cli

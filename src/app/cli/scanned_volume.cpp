@@ -1,0 +1,57 @@
+#include "app/cli/scanned_volume.h"
+
+#include <array>
+#include <cstdio>
+
+#include "app/cli/commands.h"
+#include "app/cli/open_volume.h"
+#include "app/console_progress.h"
+#include "app/parser_factory.h"
+#include "app/scan_run.h"
+#include "log/log.h"
+
+namespace tv::cli {
+
+std::unique_ptr<ScannedVolume> OpenAndScanVolume(const std::string& command, const std::string& volume,
+                                                 bool quiet, int& exitCode) {
+  exitCode = kExitUsage;
+  const char* name = command.c_str();
+  // A scan logs several lines for every MFT record.
+  Log().SetBuffered(true);
+  std::unique_ptr<CDiskDrive> drive = OpenVolumeArgument(volume);
+  if (!drive) {
+    Log().Format("Unable to open disk %s", volume.c_str());
+    std::fprintf(stderr, "vtl %s: cannot open volume '%s'\n", name, volume.c_str());
+    return nullptr;
+  }
+  Log().Message("Disk opened");
+  std::array<std::uint8_t, kBootSectorSize> bootSector{};
+  std::uint32_t sectorsRead = 0;
+  if (drive->ReadAt(0, bootSector.data(), 1, &sectorsRead) != kReadOk || sectorsRead != 1) {
+    std::fprintf(stderr, "vtl %s: cannot read the boot sector of '%s'\n", name, volume.c_str());
+    return nullptr;
+  }
+  const std::uint8_t fsType = DetectFileSystem(bootSector);
+  LogDetectedFileSystem(fsType);
+  auto scanned = std::make_unique<ScannedVolume>();
+  scanned->parser = CreateParser(fsType, std::move(drive), bootSector);
+  if (!scanned->parser) {
+    std::fprintf(stderr, "vtl %s: '%s' holds no file system this program reads\n", name, volume.c_str());
+    return nullptr;
+  }
+  if (scanned->parser->IsMftDamaged() != 0) {
+    std::fprintf(stderr, "vtl %s: the file system structures of '%s' cannot be read (see the log)\n", name,
+                 volume.c_str());
+    return nullptr;
+  }
+
+  StopOnInterrupt();
+  {
+    ConsoleProgress progress("Scanning", !quiet);
+    scanned->scanResult = RunScan(*scanned->parser);
+  }
+  exitCode = kExitOk;
+  return scanned;
+}
+
+}  // namespace tv::cli

@@ -1,0 +1,26 @@
+// Opens a VOLUME argument, recognises its file system, creates its parser
+// and runs the scan: the common start of `scan`, `cat` and the commands
+// that work on a scanned tree.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "parser/file_system_parser.h"
+
+namespace tv::cli {
+
+struct ScannedVolume {
+  std::unique_ptr<CFileSystemParser> parser;
+  // The scan's result (see RunScan); the tree holds what was found even
+  // when it is not 0.
+  int scanResult = 0;
+};
+
+// Null, after telling the user why on standard error, when the volume
+// cannot be opened or read, holds no supported file system, or its
+// structures cannot be read; `exitCode` is then the status to end with.
+std::unique_ptr<ScannedVolume> OpenAndScanVolume(const std::string& command, const std::string& volume,
+                                                 bool quiet, int& exitCode);
+
+}  // namespace tv::cli

@@ -1,0 +1,21 @@
+// Finds an entry of a scanned tree from the ENTRY argument of a command: a
+// path as `scan` prints it ("\Docs\report.doc", '/' also separates) or "#N"
+// for the entry whose key is N.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "parser/tree_node.h"
+
+namespace tv {
+
+// The entry's path inside the volume: "\" before every name from the top.
+std::string EntryPath(const TreeNode& node);
+
+// The entry named by `argument` below `root`, or null. A path matches names
+// exactly first, then without regard to case; when several entries share a
+// path, a deleted one is preferred, else the first in tree order.
+TreeNode* FindEntry(TreeNode& root, std::string_view argument);
+
+}  // namespace tv

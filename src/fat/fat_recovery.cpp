@@ -1,0 +1,33 @@
+// The clusters of a file node as recovery reads them. A deleted file's chain
+// is free in the FAT, so its data is taken to follow its first cluster in
+// ascending order for as many clusters as its size needs.
+#include <algorithm>
+#include <vector>
+
+#include "fat/fat_parser.h"
+#include "log/log.h"
+#include "parser/break_flag.h"
+
+namespace tv {
+int CFATParser::RecoveryClusterList(const TreeNode& node, std::vector<std::uint32_t>& list) const {
+  list.clear();
+  const std::uint64_t clusterBytes = ClusterBytes();
+  if (clusterBytes == 0) {
+    list.push_back(node.key);
+    return BreakRequested() ? kScanStopped : 0;
+  }
+  // The most clusters that 4 GiB - 2 bytes can hold; and no more successors
+  // than the size needs, so a chain that loops cannot make the list longer
+  // than the file.
+  const std::uint64_t limit = 0xFFFFFFFEu / m_nSectorsPerCluster / m_nBytesPerSector;
+  const std::uint64_t needed = (node.size + clusterBytes - 1) / clusterBytes;
+  const auto successors =
+      static_cast<std::uint32_t>(std::min(limit, needed > 0 ? needed - 1 : 0));
+  if (!m_table.GetClusters(node.key, successors, list) || list.empty()) list.assign(1, node.key);
+
+  std::uint32_t last = list.back();
+  while (list.size() * clusterBytes < node.size) list.push_back(++last);
+  return BreakRequested() ? kScanStopped : 0;
+}
+
+}  // namespace tv

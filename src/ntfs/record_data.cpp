@@ -1,0 +1,88 @@
+// CMFTRecord: the file size, first cluster and run list of a record's data.
+#include <new>
+
+#include "log/log.h"
+#include "ntfs/mft_record.h"
+#include "ntfs/ntfs_parser.h"
+#include "platform/files.h"
+
+namespace tv {
+
+using namespace ntfs;
+
+namespace {
+
+// Sizes are taken modulo 2^40 (1 TiB): larger values in a damaged record
+// would make a reader produce zeros for days.
+constexpr std::uint64_t kSizeMask = (std::uint64_t{1} << 40) - 1;
+
+}  // namespace
+
+CMFTRecord::~CMFTRecord() {
+  if (m_hScratch != platform::kInvalidFile) platform::CloseFile(m_hScratch);
+  if (!m_szScratchName.empty()) platform::DeleteFile(m_szScratchName);
+}
+
+std::int64_t CMFTRecord::FileSize() {
+  if (m_nFileSize >= 0) return m_nFileSize;
+  std::uint64_t size = 0;
+  if (m_data != kAbsent) {
+    LeReader data = AttributeReader(m_data);
+    size = IsNonResident(m_data) ? data.U64(attr::kDataSize) : data.U32(attr::kValueLength);
+  } else if (m_attributeList != kAbsent && m_pParser != nullptr) {
+    RunList discarded;
+    ListOutput output;
+    output.runs = &discarded;
+    ExtractAttrFromAttrList(kAttrData, output);
+    size = output.dataSize;
+  }
+  m_nFileSize = static_cast<std::int64_t>(size & kSizeMask);
+  return m_nFileSize;
+}
+
+std::int64_t CMFTRecord::FirstCluster() {
+  if (m_nFirstCluster >= 0) return m_nFirstCluster;
+  m_nFirstCluster = 0;
+  RunList runs;
+  if (m_data != kAbsent && IsNonResident(m_data)) {
+    if (AttributeReader(m_data).U16(attr::kNameOffset) <= attr::kCompressedHeaderBytes) {
+      DecodeRunList(AttributeReader(m_data).data(), RunListPosition(m_data) - m_data, runs);
+    }
+  } else if (m_data == kAbsent && m_attributeList != kAbsent && m_pParser != nullptr) {
+    ListOutput output;
+    output.runs = &runs;
+    ExtractAttrFromAttrList(kAttrData, output);
+  }
+  if (!runs.empty()) m_nFirstCluster = static_cast<std::int64_t>(runs.front().lcn & kSizeMask);
+  return m_nFirstCluster;
+}
+
+int CMFTRecord::ExtractRunList(std::uint16_t offset, RunList& runs) {
+  if (offset == kAbsent || !IsNonResident(offset)) return 0;
+  LeReader attribute = AttributeReader(offset);
+  const std::uint16_t nameOffset = attribute.U16(attr::kNameOffset);
+  // A compressed or sparse attribute's header is 8 bytes longer, and its
+  // name may follow that longer header.
+  const bool longHeader = (attribute.U16(attr::kFlags) & (attr::kFlagCompressed | attr::kFlagSparse)) != 0;
+  if (nameOffset > (longHeader ? attr::kCompressedHeaderBytes : attr::kNonResidentHeaderBytes)) {
+    Log().Format("CMFTRecord::ExtractRunList() - invalid $DATA attribute (pAttrRec->name_offset > 0x40) in record %u",
+                 m_nRecordNumber);
+    Log().Format("Name Offset = %u ", nameOffset);
+    return kStatusNameOffset;
+  }
+  try {
+    // The runs lie inside the attribute; whatever follows it is not theirs.
+    DecodeRunList(attribute.data(), RunListPosition(offset) - offset, runs);
+  } catch (const std::bad_alloc&) {
+    Log().Format("CMFTRecord::ExtractRunList() - data run list in record %u to large! ENOMEM", m_nRecordNumber);
+    return kStatusNoMemory;
+  }
+  if (m_attributeList != kAbsent && m_pParser != nullptr) {
+    ListOutput output;
+    output.runs = &runs;
+    return ExtractAttrFromAttrList(attribute.U32(attr::kType), output);
+  }
+  return 0;
+}
+
+}  // namespace tv
