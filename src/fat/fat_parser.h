@@ -86,6 +86,10 @@ class CFATParser : public CFileSystemParser {
   int CloseObject(DirectoryHandle handle) override;
   // The first cluster of the current entry; 0xFFFFFFFF when it cannot be read.
   std::uint32_t EntryAttributes(const FindRecord& find) override;
+  // Writes a node (a folder with its contents) under `folder`, reading the
+  // data clusters itself; the results of the base version.
+  int RecoverNode(TreeNode& node, const std::string& folder, int& files, int& folders, int nesting,
+                  int renameMode, const WString* wideFolder) override;
   // A file handle that reads a file node the way recovery does (see
   // RecoveryClusterList), clamped to the node's size; -1 when stopped.
   DirectoryHandle OpenFileByNode(TreeNode& node) override;
@@ -199,6 +203,10 @@ class CFATParser : public CFileSystemParser {
   std::optional<std::size_t> ShortEntryOffset(const FindRecord& find);
 
  private:
+  // Writes the node's clusters to `target`; a RecoverNode result.
+  int CopyRecoveryClusters(const TreeNode& node, platform::FileHandle target);
+  std::vector<std::uint8_t> m_recoveryBuffer;
+
   // Opens the directory of a directory entry during the walk and adds its
   // node; the file steps are AddFileNode.
   void WalkDirectoryEntry(TreeNode& parent, const FindRecord& find, const FindData& info,

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/disk_full_seam.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/posix/posix_errors.h"
@@ -149,6 +150,7 @@ FileHandle OpenFile(const std::string& path, const OpenMode& mode) {
     SetLastErrorForPath(errno, path);
     return kInvalidFile;
   }
+  seam::NoteOpenedFile(path, fd, mode.access);
   SetLastError(existed ? err::kAlreadyExists : err::kSuccess);
   return fd;
 }
@@ -167,7 +169,10 @@ FileHandle OpenDeviceForRead(const WString& path) {
 }
 
 void CloseFile(FileHandle file) {
-  if (file != kInvalidFile && file >= 0 && file <= INT_MAX) close(Descriptor(file));
+  if (file != kInvalidFile && file >= 0 && file <= INT_MAX) {
+    seam::NoteClosedFile(file);
+    close(Descriptor(file));
+  }
 }
 
 bool ReadFile(FileHandle file, void* buffer, std::uint32_t bytes, std::uint32_t* done) {
@@ -195,9 +200,10 @@ bool WriteFile(FileHandle file, const void* buffer, std::uint32_t bytes, std::ui
   if (done != nullptr) *done = 0;
   if (!ValidHandle(file)) return false;
   const auto* in = static_cast<const unsigned char*>(buffer);
+  const std::uint32_t writable = seam::WritableBytes(file, bytes);
   std::uint32_t total = 0;
-  while (total < bytes) {
-    const std::size_t chunk = std::min<std::size_t>(bytes - total, kMaxTransfer);
+  while (total < writable) {
+    const std::size_t chunk = std::min<std::size_t>(writable - total, kMaxTransfer);
     const ssize_t put = write(Descriptor(file), in + total, chunk);
     if (put < 0) {
       if (errno == EINTR) continue;
@@ -213,6 +219,10 @@ bool WriteFile(FileHandle file, const void* buffer, std::uint32_t bytes, std::ui
     total += static_cast<std::uint32_t>(put);
   }
   if (done != nullptr) *done = total;
+  if (writable < bytes) {
+    SetLastError(err::kDiskFull);
+    return false;
+  }
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/disk_full_seam.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -73,8 +74,15 @@ FileHandle OpenFile(const WString& path, const OpenMode& mode) {
   DWORD share = 0;
   if (mode.shareRead) share |= FILE_SHARE_READ;
   if (mode.shareWrite) share |= FILE_SHARE_WRITE;
-  return FromHandle(::CreateFileW(Wide(path), AccessRights(mode.access), share, nullptr,
-                                  CreationDisposition(mode.disposition), FILE_ATTRIBUTE_NORMAL, nullptr));
+  const FileHandle file = FromHandle(::CreateFileW(Wide(path), AccessRights(mode.access), share, nullptr,
+                                                   CreationDisposition(mode.disposition), FILE_ATTRIBUTE_NORMAL,
+                                                   nullptr));
+  if (file != kInvalidFile) {
+    const DWORD error = ::GetLastError();  // keeps ERROR_ALREADY_EXISTS for the caller
+    seam::NoteOpenedFile(ToNarrow(path), file, mode.access);
+    ::SetLastError(error);
+  }
+  return file;
 }
 
 FileHandle OpenDeviceForRead(const WString& path) {
@@ -85,7 +93,10 @@ FileHandle OpenDeviceForRead(const WString& path) {
 }
 
 void CloseFile(FileHandle file) {
-  if (file != kInvalidFile) ::CloseHandle(ToHandle(file));
+  if (file != kInvalidFile) {
+    seam::NoteClosedFile(file);
+    ::CloseHandle(ToHandle(file));
+  }
 }
 
 bool ReadFile(FileHandle file, void* buffer, std::uint32_t bytes, std::uint32_t* done) {
@@ -96,9 +107,14 @@ bool ReadFile(FileHandle file, void* buffer, std::uint32_t bytes, std::uint32_t*
 }
 
 bool WriteFile(FileHandle file, const void* buffer, std::uint32_t bytes, std::uint32_t* done) {
+  const std::uint32_t writable = seam::WritableBytes(file, bytes);
   DWORD transferred = 0;
-  const BOOL ok = ::WriteFile(ToHandle(file), buffer, bytes, &transferred, nullptr);
+  const BOOL ok = ::WriteFile(ToHandle(file), buffer, writable, &transferred, nullptr);
   if (done != nullptr) *done = transferred;
+  if (ok != FALSE && writable < bytes) {
+    ::SetLastError(ERROR_DISK_FULL);
+    return false;
+  }
   return ok != FALSE;
 }
 

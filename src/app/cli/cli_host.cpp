@@ -1,0 +1,65 @@
+#include "app/cli/cli_host.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "platform/console.h"
+
+namespace tv::cli {
+
+CliHost::CliHost(OverwritePolicy policy, bool quiet)
+    : m_policy(policy), m_bQuiet(quiet), m_bDrawing(!quiet && platform::IsStandardErrorTerminal()) {}
+
+void CliHost::Progress(unsigned percent) {
+  if (!m_bDrawing) return;
+  std::fprintf(stderr, "\rRecovering %3u%%", percent > 100 ? 100u : percent);
+  std::fflush(stderr);
+}
+
+OverwriteAnswer CliHost::AskOverwrite(const std::string& question, const std::string&) {
+  switch (m_policy) {
+    case OverwritePolicy::All:
+      return OverwriteAnswer::All;
+    case OverwritePolicy::No:
+      return OverwriteAnswer::No;
+    case OverwritePolicy::Ask:
+      break;
+  }
+  for (;;) {
+    std::fprintf(stderr, "\n%s\n[y]es, [n]o, [a]ll, [c]ancel? ", question.c_str());
+    std::fflush(stderr);
+    std::string answer;
+    if (!std::getline(std::cin, answer)) return OverwriteAnswer::Cancel;
+    if (answer == "y" || answer == "Y") return OverwriteAnswer::Yes;
+    if (answer == "n" || answer == "N") return OverwriteAnswer::No;
+    if (answer == "a" || answer == "A") return OverwriteAnswer::All;
+    if (answer == "c" || answer == "C") return OverwriteAnswer::Cancel;
+  }
+}
+
+void CliHost::ShowMessage(MessageKind kind, const std::string& caption, const std::string& text) {
+  if (m_bDrawing) std::fputs("\r                \r", stderr);
+  const std::string line = caption.empty() ? text : caption + "\n" + text;
+  if (kind == MessageKind::Error) {
+    ++m_nErrors;
+    std::fprintf(stderr, "%s\n", line.c_str());
+  } else if (!m_bQuiet) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+  }
+}
+
+bool ParseOverwritePolicy(const std::string& text, OverwritePolicy& policy) {
+  if (text == "ask") {
+    policy = OverwritePolicy::Ask;
+  } else if (text == "all") {
+    policy = OverwritePolicy::All;
+  } else if (text == "no") {
+    policy = OverwritePolicy::No;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tv::cli

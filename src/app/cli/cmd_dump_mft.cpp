@@ -1,0 +1,40 @@
+// vtl dump-mft VOLUME [--out DIR]: the support dump of an NTFS volume, its
+// boot sector and the first 1,024,000 bytes of its MFT, into BootDump.hex
+// and MFTDump.hex in DIR (the current folder by default).
+#include <cstdio>
+#include <string>
+
+#include "app/cli/commands.h"
+#include "app/cli/open_volume.h"
+#include "app/workflow/mft_dump.h"
+#include "platform/folders.h"
+
+namespace tv::cli {
+
+int RunDumpMftCommand(const CliArgs& args) {
+  if (args.positional.size() != 1) {
+    std::fprintf(stderr, "vtl dump-mft: expected one VOLUME (see vtl --help)\n");
+    return kExitUsage;
+  }
+  const std::string& volume = args.positional[0];
+  const std::string folder = args.Value("--out").value_or(platform::CurrentDirectory());
+  std::unique_ptr<CDiskDrive> drive = OpenVolumeArgument(volume);
+  if (!drive) {
+    std::fprintf(stderr, "vtl dump-mft: cannot open volume '%s'\n", volume.c_str());
+    return kExitUsage;
+  }
+  if (!args.quiet) std::printf("  MFT Dump runned on drive: %s\n", volume.c_str());
+  MftDumpReport report;
+  report.status = [&](const std::string& line) {
+    if (!args.quiet) std::printf("%s\n", line.c_str());
+  };
+  if (!DumpMft(*drive, folder, report)) {
+    std::fprintf(stderr, "vtl dump-mft: '%s' is not an NTFS volume, or the dump files cannot be written in '%s'\n",
+                 volume.c_str(), folder.c_str());
+    return kExitUsage;
+  }
+  std::fflush(stdout);
+  return kExitOk;
+}
+
+}  // namespace tv::cli

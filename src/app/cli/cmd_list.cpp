@@ -1,0 +1,151 @@
+// vtl list VOLUME [FOLDER] [--files PATTERN] [--folders PATTERN]
+//          [--sort COLUMN[:desc]] [--json]
+// Shows one folder of the scanned volume the way the main window's list
+// does: the same listing rule, filters, column texts and sort order.
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/cli/commands.h"
+#include "app/cli/scanned_volume.h"
+#include "app/entry_format.h"
+#include "app/entry_lookup.h"
+#include "app/workflow/column_text.h"
+#include "app/workflow/entry_sort.h"
+#include "app/workflow/folder_listing.h"
+#include "app/workflow/view_filter.h"
+
+namespace tv::cli {
+namespace {
+
+constexpr std::array<const char*, kViewColumnCount> kColumnNames = {"name",   "type",     "folder", "status",
+                                                                    "size",   "modified", "created"};
+constexpr std::array<const char*, kViewColumnCount> kColumnHeaders = {"File",   "Type",          "Folder", "Status",
+                                                                      "Size",   "Date modified", "Date Created"};
+
+bool ParseSort(const std::string& text, ViewColumn& column, SortDirection& direction) {
+  std::string name = text;
+  direction = SortDirection::Ascending;
+  const std::size_t colon = text.find(':');
+  if (colon != std::string::npos) {
+    const std::string order = text.substr(colon + 1);
+    if (order == "desc") {
+      direction = SortDirection::Descending;
+    } else if (order != "asc") {
+      return false;
+    }
+    name = text.substr(0, colon);
+  }
+  for (std::size_t i = 0; i < kColumnNames.size(); ++i) {
+    if (name == kColumnNames[i] || name == std::to_string(i)) {
+      column = static_cast<ViewColumn>(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+// Characters of UTF-8 text, for lining the columns up.
+std::size_t TextWidth(const std::string& text) {
+  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
+}
+
+void PrintTable(const FolderListing& listing) {
+  std::vector<std::array<std::string, kViewColumnCount>> rows;
+  std::array<std::size_t, kViewColumnCount> widths{};
+  std::array<std::string, kViewColumnCount> header;
+  for (int c = 0; c < kViewColumnCount; ++c) header[static_cast<std::size_t>(c)] = kColumnHeaders[static_cast<std::size_t>(c)];
+  rows.push_back(header);
+  for (const TreeNode* node : listing.entries) {
+    std::array<std::string, kViewColumnCount> row;
+    for (int c = 0; c < kViewColumnCount; ++c) row[static_cast<std::size_t>(c)] = ColumnText(*node, static_cast<ViewColumn>(c));
+    rows.push_back(row);
+  }
+  for (const auto& row : rows) {
+    for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], TextWidth(row[c]));
+  }
+  for (const auto& row : rows) {
+    std::string line;
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      line += row[c];
+      if (c + 1 < row.size()) line.append(widths[c] - TextWidth(row[c]), ' ');
+      if (c + 1 < row.size()) line += "  ";
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    std::puts(line.c_str());
+  }
+}
+
+void PrintJson(const FolderListing& listing) {
+  std::fputs("[", stdout);
+  bool first = true;
+  for (const TreeNode* node : listing.entries) {
+    std::string object = "{\"key\":" + std::to_string(node->key) + ",\"is_dir\":" + (node->IsDirectory() ? "true" : "false") +
+                         ",\"up\":" + (node == listing.upEntry.get() ? "true" : "false");
+    for (int c = 0; c < kViewColumnCount; ++c) {
+      object += ",\"" + std::string(kColumnNames[static_cast<std::size_t>(c)]) +
+                "\":" + JsonString(ColumnText(*node, static_cast<ViewColumn>(c)));
+    }
+    object += "}";
+    std::fputs(first ? "\n  " : ",\n  ", stdout);
+    std::fputs(object.c_str(), stdout);
+    first = false;
+  }
+  std::fputs(first ? "]\n" : "\n]\n", stdout);
+}
+
+}  // namespace
+
+int RunListCommand(const CliArgs& args) {
+  if (args.positional.empty() || args.positional.size() > 2) {
+    std::fprintf(stderr, "vtl list: expected VOLUME [FOLDER] (see vtl --help)\n");
+    return kExitUsage;
+  }
+  ViewColumn column = ViewColumn::Name;
+  SortDirection direction = SortDirection::None;
+  if (const auto sort = args.Value("--sort")) {
+    if (!ParseSort(*sort, column, direction)) {
+      std::fprintf(stderr, "vtl list: --sort takes a column (name, type, folder, status, size, modified, "
+                           "created) with an optional :desc\n");
+      return kExitUsage;
+    }
+  }
+  int exitCode = kExitOk;
+  const auto scanned = OpenAndScanVolume("list", args.positional[0], args.quiet, exitCode);
+  if (!scanned) return exitCode;
+  CFileSystemParser& parser = *scanned->parser;
+
+  TreeNode* folder = &parser.Root();
+  if (args.positional.size() == 2) {
+    const std::string& wanted = args.positional[1];
+    const bool root = wanted.find_first_not_of("\\/") == std::string::npos;
+    folder = root ? &parser.Root() : FindEntry(parser.Root(), wanted);
+    if (folder == nullptr || !folder->IsDirectory()) {
+      std::fprintf(stderr, "vtl list: no folder '%s' on the volume\n", wanted.c_str());
+      return kExitUsage;
+    }
+  }
+  parser.m_pViewFolder = folder;
+  parser.m_pViewParentFolder = folder->parent != nullptr ? folder->parent : &parser.Root();
+
+  const std::string fileFilter = NormaliseFileFilter(args.Value("--files").value_or("*.*"));
+  const std::string folderFilter = NormaliseFolderFilter(args.Value("--folders").value_or(""));
+  FolderListing listing = ListFolderEntries(parser, ViewFolderText(parser), fileFilter, folderFilter);
+  SortEntries(listing.entries, column, direction);
+
+  if (args.Has("--json")) {
+    PrintJson(listing);
+  } else {
+    PrintTable(listing);
+    std::printf("\n%u deleted structures, %u files and %u folders match filter\n",
+                DeletedStructureCount(parser, listing), listing.filesMatched, listing.foldersMatched);
+  }
+  std::fflush(stdout);
+  return scanned->scanResult == 0 ? kExitOk : (scanned->scanResult == -1000 ? kExitStopped : kExitSomeFailed);
+}
+
+}  // namespace tv::cli

@@ -1,0 +1,99 @@
+// vtl recover VOLUME --to DIR (--all | ENTRY...) [--overwrite ask|all|no]
+// Writes entries the way the Undelete command does: the same results,
+// messages, numbered names and file times.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/cli/cli_host.h"
+#include "app/cli/commands.h"
+#include "app/cli/scanned_volume.h"
+#include "app/entry_lookup.h"
+#include "app/workflow/recover_selection.h"
+#include "parser/recovery_output.h"
+#include "platform/console.h"
+#include "platform/files.h"
+
+namespace tv::cli {
+namespace {
+
+// Creates the destination folder and any missing folder above it.
+void CreateFolderPath(const std::string& path) {
+  for (std::size_t end = 1; end <= path.size(); ++end) {
+    if (end == path.size() || path[end] == '/' || path[end] == '\\') {
+      const std::string prefix = path.substr(0, end);
+      if (!prefix.empty() && prefix.back() != ':' && !platform::IsDirectory(prefix)) platform::CreateDirectory(prefix);
+    }
+  }
+}
+
+}  // namespace
+
+int RunRecoverCommand(const CliArgs& args) {
+  const auto destination = args.Value("--to");
+  const bool all = args.Has("--all");
+  if (args.positional.empty() || !destination || destination->empty() || (all == (args.positional.size() > 1))) {
+    std::fprintf(stderr, "vtl recover: expected VOLUME --to DIR and either --all or ENTRY... (see vtl --help)\n");
+    return kExitUsage;
+  }
+  // Without a terminal to ask on, every entry is written under a free name.
+  OverwritePolicy policy = platform::IsStandardErrorTerminal() ? OverwritePolicy::Ask : OverwritePolicy::All;
+  if (const auto overwrite = args.Value("--overwrite")) {
+    if (!ParseOverwritePolicy(*overwrite, policy)) {
+      std::fprintf(stderr, "vtl recover: --overwrite takes ask, all or no\n");
+      return kExitUsage;
+    }
+  }
+  const std::string& volume = args.positional[0];
+  if (DestinationOnScannedVolume(*destination, volume)) {
+    CliHost host(policy, args.quiet);
+    ShowDestinationRefused(host, volume);
+    return kExitUsage;
+  }
+
+  int exitCode = kExitOk;
+  const auto scanned = OpenAndScanVolume("recover", volume, args.quiet, exitCode);
+  if (!scanned) return exitCode;
+  if (scanned->scanResult == -1000) {
+    std::fprintf(stderr, "vtl recover: stopped during the scan; nothing was recovered\n");
+    return kExitStopped;
+  }
+  TreeNode& root = scanned->parser->Root();
+
+  RecoveryRequest request;
+  request.destination = *destination;
+  request.volume = volume;
+  if (all) {
+    // Every top-level entry that holds deleted content, so that the folders
+    // of the deleted files are kept under DIR.
+    for (auto& child : root.children) {
+      if (child->deleted != 0) request.selection.push_back(child.get());
+    }
+  } else {
+    for (std::size_t i = 1; i < args.positional.size(); ++i) {
+      TreeNode* node = FindEntry(root, args.positional[i]);
+      if (node == nullptr) {
+        std::fprintf(stderr, "vtl recover: no entry '%s' on the volume\n", args.positional[i].c_str());
+        return kExitUsage;
+      }
+      request.selection.push_back(node);
+    }
+  }
+  if (request.selection.empty()) {
+    if (!args.quiet) std::printf("Nothing to recover: the volume holds no deleted entries.\n");
+    return kExitOk;
+  }
+  CreateFolderPath(*destination);
+
+  CliHost host(policy, args.quiet);
+  const RecoveryOutcome outcome = RecoverSelection(*scanned->parser, request, host);
+  if (outcome.refused) return kExitUsage;
+  if (outcome.stopped) return kExitStopped;
+  for (const int result : outcome.results) {
+    if (result != kRecoverDone) return kExitSomeFailed;
+  }
+  return outcome.results.size() == request.selection.size() || policy == OverwritePolicy::No ? kExitOk
+                                                                                              : kExitSomeFailed;
+}
+
+}  // namespace tv::cli

@@ -1,0 +1,174 @@
+#include "app/workflow/recover_selection.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/workflow/column_text.h"
+#include "log/log.h"
+#include "parser/break_flag.h"
+#include "parser/recovery_output.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+
+namespace tv {
+namespace {
+
+// "D:" or "D:\..." gives its letter, upper-cased; 0 for any other text.
+char DriveLetter(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':') return 0;
+  const char c = path[0];
+  if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
+  return c >= 'A' && c <= 'Z' ? c : 0;
+}
+
+#ifndef _WIN32
+// The nearest folder of `path` that exists (the destination may not yet).
+std::string ExistingAncestor(std::string path) {
+  while (!path.empty() && !platform::PathExists(path)) {
+    const std::size_t slash = path.find_last_of("\\/");
+    if (slash == std::string::npos) return platform::CurrentDirectory();
+    path.erase(slash == 0 ? 1 : slash);
+    if (slash == 0) break;
+  }
+  return path.empty() ? platform::CurrentDirectory() : path;
+}
+#endif
+
+std::string FormatText(const char* format, const std::string& value, int first = 0, int second = 0) {
+  char text[1024];
+  std::snprintf(text, sizeof text, format, value.c_str(), first, second);
+  return text;
+}
+
+}  // namespace
+
+void ShowDestinationRefused(WorkflowHost& host, const std::string& volume) {
+  const char letter = DriveLetter(volume);
+  const std::string name = letter != 0 ? std::string(1, letter) : volume;
+  char caption[512];
+  char text[1024];
+  std::snprintf(caption, sizeof caption, "Cannot Undelete to Drive %s:", name.c_str());
+  std::snprintf(text, sizeof text,
+                "Select destination folder on a different drive. Saving to drive %s:\nmay harm the file(s) "
+                "you want to undelete.",
+                name.c_str());
+  host.ShowMessage(MessageKind::Error, caption, text);
+}
+
+bool DestinationOnScannedVolume(const std::string& destination, const std::string& volume) {
+  // A drive letter, also as a device path ("\\.\D:").
+  const std::string device = volume.rfind("\\\\.\\", 0) == 0 ? volume.substr(4) : volume;
+  const char volumeLetter = DriveLetter(device);
+  if (volumeLetter != 0 && device.size() <= 3) {
+    const char destinationLetter = DriveLetter(destination);
+    if (destinationLetter != 0) return destinationLetter == volumeLetter;
+    return DriveLetter(platform::CurrentDirectory()) == volumeLetter;
+  }
+#ifdef _WIN32
+  // Any other volume on Windows is an image file, which no destination touches.
+  return false;
+#else
+  // A block device is refused when the destination's file system lives on it;
+  // an image file is not a device and takes no part.
+  std::uint64_t scanned = 0;
+  std::uint64_t target = 0;
+  return platform::GetDeviceNodeId(volume, &scanned) &&
+         platform::GetHostDeviceId(ExistingAncestor(destination), &target) && scanned == target;
+#endif
+}
+
+bool RecoveryMessage(int result, const std::string& displayName, int files, int folders, MessageKind& kind,
+                     std::string& text) {
+  switch (result) {
+    case kRecoverDone:
+      kind = MessageKind::Information;
+      text = folders != 0
+                 ? FormatText("Folder '%s' was successfully recovered: %d files, %d subfolders", displayName,
+                              files, folders)
+                 : FormatText("File '%s' was successfully recovered.", displayName);
+      return true;
+    case kRecoverFolderFailed:
+      Log().Message("[SA] Can't create directory.");
+      kind = MessageKind::Error;
+      text = "Can`t create directory";
+      return true;
+    case kRecoverNotFound:
+      Log().Message("[SA] Can't find file.");
+      kind = MessageKind::Error;
+      text = "Can`t find file";
+      return true;
+    case kRecoverDiskFull:
+      Log().Message("[SA] Not enough disk space.");
+      kind = MessageKind::Error;
+      text = "Not enough disk space";
+      return true;
+    default:
+      return false;
+  }
+}
+
+RecoveryOutcome RecoverSelection(CFileSystemParser& parser, const RecoveryRequest& request, WorkflowHost& host) {
+  RecoveryOutcome outcome;
+  BreakFlag() = 0;
+  if (DestinationOnScannedVolume(request.destination, request.volume)) {
+    ShowDestinationRefused(host, request.volume);
+    outcome.refused = true;
+    return outcome;
+  }
+  if (request.selection.empty() || request.selection.front() == request.upEntry) {
+    host.ShowMessage(MessageKind::Plain, "", "Please, select file.");
+    return outcome;
+  }
+  Log().Message("Undelete file process started...");
+
+  const double step = 100.0 / static_cast<double>(request.selection.size());
+  double done = 0;
+  long lastSent = -1;
+  bool overwriteAll = request.overwriteAll;
+  for (TreeNode* node : request.selection) {
+    if (BreakRequested()) {
+      outcome.stopped = true;
+      break;
+    }
+    if (static_cast<long>(std::floor(done)) != lastSent) {
+      lastSent = static_cast<long>(std::floor(done));
+      host.Progress(static_cast<unsigned>(lastSent));
+    }
+    if (node == request.upEntry) {  // ".." stands for no entry of its own
+      done += step;
+      continue;
+    }
+    const std::string displayName = DisplayName(*node);
+    if (!overwriteAll && platform::PathExists(platform::JoinPath(request.destination, displayName))) {
+      const std::string question = FormatText(
+          "File %s already exists in the destination folder.\nDo you want to overwrite it?", displayName);
+      const OverwriteAnswer answer = host.AskOverwrite(question, displayName);
+      if (answer == OverwriteAnswer::Cancel) {
+        BreakFlag() = 0;
+        outcome.stopped = true;
+        break;
+      }
+      if (answer == OverwriteAnswer::No) {
+        done += step;
+        continue;
+      }
+      if (answer == OverwriteAnswer::All) overwriteAll = true;
+    }
+    int files = 0;
+    int folders = 0;
+    const int result = parser.RecoverNode(*node, request.destination, files, folders, 0, kRenameNumbered, nullptr);
+    outcome.results.push_back(result);
+    host.Progress(100);
+    MessageKind kind = MessageKind::Information;
+    std::string text;
+    if (RecoveryMessage(result, displayName, files, folders, kind, text)) host.ShowMessage(kind, "", text);
+    if (result == kRecoverStopped) {
+      outcome.stopped = true;
+      break;
+    }
+    done += step;
+  }
+  return outcome;
+}
+
+}  // namespace tv

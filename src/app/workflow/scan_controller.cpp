@@ -1,0 +1,78 @@
+#include "app/workflow/scan_controller.h"
+
+#include <array>
+
+#include "app/parser_factory.h"
+#include "app/scan_run.h"
+#include "log/log.h"
+#include "parser/break_flag.h"
+#include "parser/progress.h"
+#include "platform/thread.h"
+
+namespace tv {
+namespace {
+
+// The caller's wait for a worker: 10 ms at a time, so that a window stays
+// alive and its Stop control works.
+constexpr unsigned kWaitMilliseconds = 10;
+
+std::uint8_t ReadBootSector(CDiskDrive& drive, std::array<std::uint8_t, kBootSectorSize>& sector) {
+  std::uint32_t read = 0;
+  if (drive.ReadAt(0, sector.data(), 1, &read) != kReadOk || read != 1) return kFsUnknown;
+  return DetectFileSystem(sector);
+}
+
+}  // namespace
+
+int ProbeDrive(const std::string& volume, const DriveOpener& open) {
+  std::unique_ptr<CDiskDrive> drive = open(volume);
+  if (!drive) {
+    Log().Format("Unable to open disk %s", volume.c_str());
+    return 0;
+  }
+  Log().Message("Disk opened");
+  std::array<std::uint8_t, kBootSectorSize> sector{};
+  const std::uint8_t fsType = ReadBootSector(*drive, sector);
+  if (fsType == kFsUnknown) return 0;
+  LogDetectedFileSystem(fsType);
+  return 1;
+}
+
+int PrepareDirectoryTree(DriveRecord& record, const DriveOpener& open, WorkflowHost& host) {
+  if (!record.parser || record.parser->FsType() != kFsNtfs) {
+    std::unique_ptr<CDiskDrive> drive = open(record.volume);
+    if (!drive) {
+      host.ShowMessage(MessageKind::Error, "", "Can`t open disk");
+      return -1;
+    }
+    std::array<std::uint8_t, kBootSectorSize> sector{};
+    const std::uint8_t fsType = ReadBootSector(*drive, sector);
+    record.listing = FolderListing{};  // it points into the old tree
+    record.parser = CreateParser(fsType, std::move(drive), sector);
+    if (!record.parser) return -1;
+  }
+  const int result = RunScan(*record.parser);
+  return result == 0 || result == kScanStopped ? 0 : -1;
+}
+
+void RunOnWorker(const std::function<void()>& work, WorkflowHost& host) {
+  SetProgressSink([&host](unsigned percent) { host.Progress(percent); });
+  platform::WorkerThread worker;
+  if (worker.Start(work)) {
+    while (!worker.Wait(kWaitMilliseconds)) host.WhileWaiting();
+  }
+  SetProgressSink({});
+}
+
+bool RunScanOnWorker(DriveRecord& record, const DriveOpener& open, WorkflowHost& host) {
+  BreakFlag() = 0;
+  int result = -1;
+  RunOnWorker([&] { result = PrepareDirectoryTree(record, open, host); }, host);
+  if (record.parser) {
+    record.parser->m_pViewFolder = &record.parser->Root();
+    record.parser->m_pViewParentFolder = &record.parser->Root();
+  }
+  return result == 0;
+}
+
+}  // namespace tv

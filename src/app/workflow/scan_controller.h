@@ -1,0 +1,49 @@
+// The scan controller: the support probe of a drive, and the scan that turns
+// it into a marked tree on a worker thread while the caller keeps waiting
+// through its host. The window and the command line both drive it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/workflow/folder_listing.h"
+#include "app/workflow/workflow_host.h"
+#include "disk/disk_drive.h"
+#include "parser/file_system_parser.h"
+
+namespace tv {
+
+// Opens a drive for reading: a letter, a block device or an image file, as
+// the front end understands its volumes. Null when it cannot be opened.
+using DriveOpener = std::function<std::unique_ptr<CDiskDrive>(const std::string& volume)>;
+
+struct DriveRecord {
+  std::string volume;
+  // The parser of the last scan; an NTFS parser is kept for a rescan.
+  std::unique_ptr<CFileSystemParser> parser;
+  // What the view shows of the current folder.
+  FolderListing listing;
+  // 0 not probed yet, 1 supported, -1 not supported.
+  int support = 0;
+};
+
+// 1 when the volume opens and its boot sector names a supported file
+// system (logged as "Drive FS is ..."), else 0 ("Unable to open disk %s").
+int ProbeDrive(const std::string& volume, const DriveOpener& open);
+
+// The scan itself (on the worker): a new parser unless the record holds an
+// NTFS one, then the parser's scan and the marking. 0 when the scan
+// completed or was stopped before it began, -1 otherwise.
+int PrepareDirectoryTree(DriveRecord& record, const DriveOpener& open, WorkflowHost& host);
+
+// Runs PrepareDirectoryTree on a worker thread with progress going to the
+// host, waits for it while calling host.WhileWaiting(), then points the
+// view at the root of the tree. True when the scan returned 0.
+bool RunScanOnWorker(DriveRecord& record, const DriveOpener& open, WorkflowHost& host);
+
+// Runs `work` on a worker thread and waits for it in the same way.
+void RunOnWorker(const std::function<void()>& work, WorkflowHost& host);
+
+}  // namespace tv

@@ -1,0 +1,322 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "app/workflow/recover_selection.h"
+#include "fat/fat12_parser.h"
+#include "parser/break_flag.h"
+#include "parser/recovery_output.h"
+#include "platform/disk_full_seam.h"
+#include "platform/files.h"
+#include "support/log_capture.h"
+#include "support/memory_drive.h"
+#include "support/temp_folder.h"
+#include "workflow_fixtures.h"
+
+namespace tv {
+namespace {
+
+using testing::Bytes;
+using testing::PutData;
+using testing::ReadWholeFile;
+using testing::TinyVolume;
+
+constexpr std::size_t kHelloSize = 1500;  // clusters 3, 4 and 5
+constexpr std::size_t kInnerSize = 600;   // clusters 21 and 22
+
+// Root: a deleted file, a live file, a deleted folder with a deleted file,
+// and a live folder that holds only a live file.
+TinyVolume SampleVolume() {
+  TinyVolume volume;
+  volume.RootSlot(0, testing::DirEntry("\xE5" "ELLO   TXT", 0x20, 3, kHelloSize));
+  PutData(volume, 3, testing::Pattern(kHelloSize, 1));
+  volume.RootSlot(1, testing::DirEntry("LIVE    TXT", 0x20, 10, 100));
+  volume.SetFat(10, 0xFFF);
+  PutData(volume, 10, testing::Pattern(100, 2));
+  volume.RootSlot(2, testing::DirEntry("\xE5" "OLD       ", 0x10, 20, 0));
+  volume.Directory(20, 0, {testing::DirEntry("\xE5" "       BIN", 0x20, 21, kInnerSize)});
+  PutData(volume, 21, testing::Pattern(kInnerSize, 3));
+  volume.RootSlot(3, testing::DirEntry("DOCS       ", 0x10, 40, 0));
+  volume.Directory(40, 0, {testing::DirEntry("KEPT    TXT", 0x20, 30, 10)});
+  volume.SetFat(40, 0xFFF);
+  volume.SetFat(30, 0xFFF);
+  return volume;
+}
+
+std::unique_ptr<CFAT12Parser> Scanned(const TinyVolume& volume, const std::set<std::uint64_t>& bad = {}) {
+  auto parser = volume.Parser(bad);
+  parser->m_bScanStarted = true;
+  EXPECT_EQ(parser->ScanDirectoryTree(), 0);
+  MarkFoldersWithDeletedContent(parser->Root());
+  return parser;
+}
+
+TreeNode* Child(TreeNode& folder, const std::string& name) {
+  for (auto& child : folder.children) {
+    if (child->name == name) return child.get();
+  }
+  ADD_FAILURE() << "no entry " << name;
+  return nullptr;
+}
+
+// The base RecoverNode (the one the NTFS parser uses) over the FAT file
+// interface, with reads that deliver at most `cap` bytes and one read that
+// delivers nothing, as a parser does on an unreadable spot.
+class FlakyReadParser : public CFAT12Parser {
+ public:
+  FlakyReadParser(TinyVolume& volume, std::uint32_t cap, int failingCall)
+      : CFAT12Parser(std::make_unique<testing::MemoryDrive>(volume.Image()),
+                     Bytes(volume.Image().begin(), volume.Image().begin() + 512)),
+        m_nCap(cap),
+        m_nFailingCall(failingCall) {}
+
+  int RecoverNode(TreeNode& node, const std::string& folder, int& files, int& folders, int nesting, int renameMode,
+                  const WString* wideFolder) override {
+    return CFileSystemParser::RecoverNode(node, folder, files, folders, nesting, renameMode, wideFolder);
+  }
+  int ReadFile(DirectoryHandle file, void* buffer, std::uint32_t count, std::uint32_t& countRead) override {
+    if (++m_nCalls == m_nFailingCall) {
+      countRead = 0;
+      return 0;
+    }
+    return CFAT12Parser::ReadFile(file, buffer, std::min(count, m_nCap), countRead);
+  }
+
+ private:
+  std::uint32_t m_nCap;
+  int m_nFailingCall;
+  int m_nCalls = 0;
+};
+
+TEST(Recovery, DeletedEntriesAreWrittenWithTheirBytesAndTimes) {
+  testing::TempFolder out;
+  TinyVolume volume = SampleVolume();
+  auto parser = Scanned(volume);
+  const Bytes imageBefore = volume.Image();
+
+  int files = 0;
+  int folders = 0;
+  for (auto& child : parser->Root().children) {
+    EXPECT_EQ(parser->RecoverNode(*child, out.Text(), files, folders, 0, kRenameNumbered, nullptr), kRecoverDone)
+        << child->name;
+  }
+  EXPECT_EQ(files, 2);
+  EXPECT_EQ(folders, 1);
+  EXPECT_EQ(ReadWholeFile(out.File("_ELLO.TXT")), testing::Pattern(kHelloSize, 1));
+  EXPECT_EQ(ReadWholeFile(out.File("_OLD/_.BIN")), testing::Pattern(kInnerSize, 3));
+  // Live files are not written, and a live folder without deleted content
+  // is not even created.
+  EXPECT_FALSE(std::filesystem::exists(out.File("LIVE.TXT")));
+  EXPECT_FALSE(std::filesystem::exists(out.File("DOCS")));
+
+  FileTime written = 0;
+  ASSERT_TRUE(platform::GetFileTimes(out.File("_ELLO.TXT"), nullptr, nullptr, &written));
+  const TreeNode* hello = Child(parser->Root(), "_ELLO.TXT");
+  ASSERT_NE(hello, nullptr);
+  ASSERT_NE(hello->modifiedTime, 0u);
+  EXPECT_EQ(written / 10'000'000, hello->modifiedTime / 10'000'000);
+  // Nothing was written to the scanned volume.
+  const auto* drive = dynamic_cast<const testing::MemoryDrive*>(parser->Drive());
+  ASSERT_NE(drive, nullptr);
+  EXPECT_EQ(drive->Image(), imageBefore);
+}
+
+TEST(Recovery, AnExistingNameIsKeptAndTheNewFileNumbered) {
+  testing::TempFolder out;
+  auto parser = Scanned(SampleVolume());
+  TreeNode* hello = Child(parser->Root(), "_ELLO.TXT");
+  ASSERT_NE(hello, nullptr);
+  const Bytes mine{'k', 'e', 'e', 'p'};
+  {
+    platform::OpenMode mode;
+    mode.access = platform::Access::Write;
+    mode.disposition = platform::Disposition::CreateNew;
+    const platform::FileHandle file = platform::OpenFile(out.File("_ELLO.TXT"), mode);
+    std::uint32_t done = 0;
+    platform::WriteFile(file, mine.data(), 4, &done);
+    platform::CloseFile(file);
+  }
+  int files = 0;
+  int folders = 0;
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(parser->RecoverNode(*hello, out.Text(), files, folders, 0, kRenameNumbered, nullptr), kRecoverDone);
+  }
+  EXPECT_EQ(ReadWholeFile(out.File("_ELLO.TXT")), mine);
+  EXPECT_EQ(ReadWholeFile(out.File("_ELLO(1).TXT")), testing::Pattern(kHelloSize, 1));
+  EXPECT_EQ(ReadWholeFile(out.File("_ELLO(2).TXT")), testing::Pattern(kHelloSize, 1));
+  // A folder that exists already is reused.
+  TreeNode* old = Child(parser->Root(), "_OLD");
+  ASSERT_NE(old, nullptr);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(parser->RecoverNode(*old, out.Text(), files, folders, 0, kRenameNumbered, nullptr), kRecoverDone);
+  }
+  EXPECT_EQ(ReadWholeFile(out.File("_OLD/_(1).BIN")), testing::Pattern(kInnerSize, 3));
+}
+
+TEST(Recovery, UnreadableDataBecomesZerosAtItsOwnOffset) {
+  Bytes expected = testing::Pattern(kHelloSize, 1);
+  struct Case {
+    const char* name;
+    std::size_t zeroFrom;
+    std::size_t zeroTo;
+  };
+  // The FAT copy loop with the second cluster's sector unreadable, and the
+  // base copy loop with a read that delivers nothing after the first 700 bytes.
+  const Case cases[] = {{"cluster loop", 512, 1024}, {"base loop", 700, 1212}};
+  for (const Case& c : cases) {
+    testing::TempFolder out;
+    TinyVolume volume = SampleVolume();
+    std::unique_ptr<CFATParser> parser;
+    if (std::string(c.name) == "cluster loop") {
+      parser = Scanned(volume, {testing::TinyClusterSector(4)});
+    } else {
+      parser = std::make_unique<FlakyReadParser>(volume, 700, 2);
+      parser->m_bScanStarted = true;
+      ASSERT_EQ(parser->ScanDirectoryTree(), 0);
+    }
+    TreeNode* hello = Child(parser->Root(), "_ELLO.TXT");
+    ASSERT_NE(hello, nullptr);
+    int files = 0;
+    int folders = 0;
+    EXPECT_EQ(parser->RecoverNode(*hello, out.Text(), files, folders, 0, kRenameNumbered, nullptr), kRecoverDone);
+    Bytes want = expected;
+    std::fill(want.begin() + static_cast<std::ptrdiff_t>(c.zeroFrom),
+              want.begin() + static_cast<std::ptrdiff_t>(c.zeroTo), 0);
+    EXPECT_EQ(ReadWholeFile(out.File("_ELLO.TXT")), want) << c.name;
+  }
+}
+
+TEST(Recovery, AFullDiskEndsTheEntryWithItsMessage) {
+  testing::TempFolder out;
+  testing::LogCapture log;
+  auto parser = Scanned(SampleVolume());
+  testing::RecordingHost host;
+  RecoveryRequest request;
+  request.selection = {Child(parser->Root(), "_ELLO.TXT")};
+  request.destination = out.Text();
+  request.volume = "sample.img";
+  platform::SimulateFullDisk(out.Text(), 1000);
+  const RecoveryOutcome outcome = RecoverSelection(*parser, request, host);
+  platform::StopSimulatingFullDisk();
+  EXPECT_EQ(outcome.results, std::vector<int>{kRecoverDiskFull});
+  EXPECT_EQ(host.messages, std::vector<std::string>{"Not enough disk space"});
+  const auto lines = log.Lines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "[SA] Not enough disk space."), lines.end());
+  // What fitted stays.
+  EXPECT_EQ(ReadWholeFile(out.File("_ELLO.TXT")).size(), 1000u);
+}
+
+TEST(Recovery, LiveEntriesAndStopsWriteNothing) {
+  testing::TempFolder out;
+  auto parser = Scanned(SampleVolume());
+  int files = 0;
+  int folders = 0;
+  TreeNode* live = Child(parser->Root(), "LIVE.TXT");
+  ASSERT_NE(live, nullptr);
+  EXPECT_EQ(parser->RecoverNode(*live, out.Text(), files, folders, 0, kRenameNumbered, nullptr), kRecoverDone);
+  BreakFlag() = 1;
+  EXPECT_EQ(parser->RecoverNode(*Child(parser->Root(), "_ELLO.TXT"), out.Text(), files, folders, 0,
+                                kRenameNumbered, nullptr),
+            kRecoverStopped);
+  BreakFlag() = 0;
+  EXPECT_EQ(files, 0);
+  EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
+}
+
+TEST(Recovery, OverwriteAnswersDecideEachEntry) {
+  struct Case {
+    const char* name;
+    std::vector<OverwriteAnswer> answers;
+    std::vector<int> results;
+    std::size_t questions;
+    bool stopped;
+    std::vector<std::string> written;  // beside the two existing files
+  };
+  const Case cases[] = {
+      {"yes", {OverwriteAnswer::Yes, OverwriteAnswer::Yes}, {1, 1}, 2, false, {"_ELLO(1).TXT", "_OLD/_.BIN"}},
+      {"no", {OverwriteAnswer::No, OverwriteAnswer::No}, {}, 2, false, {}},
+      {"all", {OverwriteAnswer::All}, {1, 1}, 1, false, {"_ELLO(1).TXT", "_OLD/_.BIN"}},
+      {"cancel", {OverwriteAnswer::Cancel}, {}, 1, true, {}},
+  };
+  for (const Case& c : cases) {
+    testing::TempFolder out;
+    std::filesystem::create_directory(out.Path() / "_OLD");
+    { std::ofstream(out.Path() / "_ELLO.TXT") << "mine"; }
+    auto parser = Scanned(SampleVolume());
+    testing::RecordingHost host;
+    host.answers.assign(c.answers.begin(), c.answers.end());
+    RecoveryRequest request;
+    request.selection = {Child(parser->Root(), "_ELLO.TXT"), Child(parser->Root(), "_OLD")};
+    request.destination = out.Text();
+    request.volume = "sample.img";
+    const RecoveryOutcome outcome = RecoverSelection(*parser, request, host);
+    EXPECT_EQ(outcome.results, c.results) << c.name;
+    EXPECT_EQ(host.questions.size(), c.questions) << c.name;
+    EXPECT_EQ(outcome.stopped, c.stopped) << c.name;
+    EXPECT_FALSE(BreakRequested()) << c.name;
+    for (const std::string& name : c.written) EXPECT_TRUE(std::filesystem::exists(out.File(name))) << c.name;
+    std::size_t count = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(out.Path())) count += entry.is_regular_file();
+    EXPECT_EQ(count, 1 + c.written.size()) << c.name;
+  }
+}
+
+TEST(Recovery, MessagesForEachResult) {
+  struct Case {
+    int result;
+    int files;
+    int folders;
+    const char* text;
+  };
+  const Case cases[] = {
+      {kRecoverDone, 0, 0, "File 'a.txt' was successfully recovered."},
+      {kRecoverDone, 3, 2, "Folder 'a.txt' was successfully recovered: 3 files, 2 subfolders"},
+      {kRecoverFolderFailed, 0, 0, "Can`t create directory"},
+      {kRecoverNotFound, 0, 0, "Can`t find file"},
+      {kRecoverDiskFull, 0, 0, "Not enough disk space"},
+      {kRecoverNothingDone, 0, 0, nullptr},
+      {kRecoverPathMissing, 0, 0, nullptr},
+      {kRecoverStopped, 0, 0, nullptr},
+  };
+  for (const Case& c : cases) {
+    MessageKind kind{};
+    std::string text;
+    const bool shown = RecoveryMessage(c.result, "a.txt", c.files, c.folders, kind, text);
+    EXPECT_EQ(shown, c.text != nullptr) << c.result;
+    if (c.text != nullptr) {
+      EXPECT_EQ(text, c.text);
+    }
+  }
+}
+
+TEST(Recovery, DestinationOnTheScannedDriveIsRefused) {
+  struct Case {
+    const char* destination;
+    const char* volume;
+    bool refused;
+  };
+  const Case cases[] = {
+      {"D:\\out", "D:", true}, {"d:\\", "D:", true}, {"E:\\out", "D:", false}, {"/tmp/out", "image.img", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DestinationOnScannedVolume(c.destination, c.volume), c.refused) << c.destination;
+
+  auto parser = Scanned(SampleVolume());
+  testing::RecordingHost host;
+  RecoveryRequest request;
+  request.selection = {Child(parser->Root(), "_ELLO.TXT")};
+  request.destination = "D:\\out";
+  request.volume = "D:";
+  const RecoveryOutcome outcome = RecoverSelection(*parser, request, host);
+  EXPECT_TRUE(outcome.refused);
+  EXPECT_TRUE(outcome.results.empty());
+  EXPECT_EQ(host.messages, std::vector<std::string>{
+                               "Cannot Undelete to Drive D: | Select destination folder on a different drive. "
+                               "Saving to drive D:\nmay harm the file(s) you want to undelete."});
+}
+
+}  // namespace
+}  // namespace tv
