@@ -8,21 +8,6 @@
 namespace tv {
 namespace {
 
-std::vector<std::string> SplitPath(std::string_view path) {
-  std::vector<std::string> parts;
-  std::string current;
-  for (const char c : path) {
-    if (c == '\\' || c == '/') {
-      if (!current.empty()) parts.push_back(current);
-      current.clear();
-    } else {
-      current += c;
-    }
-  }
-  if (!current.empty()) parts.push_back(current);
-  return parts;
-}
-
 // Every node below `root` whose path is `parts`, in tree order.
 void CollectMatches(TreeNode& root, const std::vector<std::string>& parts, bool ignoreCase,
                     std::vector<TreeNode*>& matches) {
@@ -54,6 +39,21 @@ void CollectMatches(TreeNode& root, const std::vector<std::string>& parts, bool 
 
 }  // namespace
 
+std::vector<std::string> SplitEntryPath(std::string_view path) {
+  std::vector<std::string> parts;
+  std::string current;
+  for (const char c : path) {
+    if (c == '\\' || c == '/') {
+      if (!current.empty()) parts.push_back(current);
+      current.clear();
+    } else {
+      current += c;
+    }
+  }
+  if (!current.empty()) parts.push_back(current);
+  return parts;
+}
+
 std::string EntryPath(const TreeNode& node) {
   std::vector<const TreeNode*> chain;
   for (const TreeNode* at = &node; at != nullptr && at->parent != nullptr; at = at->parent) chain.push_back(at);
@@ -74,7 +74,7 @@ TreeNode* FindEntry(TreeNode& root, std::string_view argument) {
     if (error != std::errc() || end != last || first == last) return nullptr;
     return FindDescendantByKey(root, key);
   }
-  const std::vector<std::string> parts = SplitPath(argument);
+  const std::vector<std::string> parts = SplitEntryPath(argument);
   if (parts.empty()) return nullptr;
   for (const bool ignoreCase : {false, true}) {
     std::vector<TreeNode*> matches;

@@ -5,10 +5,15 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "parser/tree_node.h"
 
 namespace tv {
+
+// The names of a path inside the volume; '\\' and '/' both separate, empty
+// names are dropped.
+std::vector<std::string> SplitEntryPath(std::string_view path);
 
 // The entry's path inside the volume: "\" before every name from the top.
 std::string EntryPath(const TreeNode& node);

@@ -5,26 +5,12 @@
 #include <exception>
 #include <vector>
 
+#include "app/entry_lookup.h"
 #include "log/log.h"
 #include "platform/text.h"
 
 namespace tv {
 namespace {
-
-std::vector<std::string> PathParts(const std::string& path) {
-  std::vector<std::string> parts;
-  std::string current;
-  for (const char c : path) {
-    if (c == '\\' || c == '/') {
-      if (!current.empty()) parts.push_back(current);
-      current.clear();
-    } else {
-      current += c;
-    }
-  }
-  if (!current.empty()) parts.push_back(current);
-  return parts;
-}
 
 std::string Lower(std::string text) {
   for (char& c : text) {
@@ -54,7 +40,7 @@ std::uint32_t U32(const std::string& bytes) {
 }  // namespace
 
 BinFileReader::BinFileReader(CFileSystemParser& parser, const std::string& volumePath) : m_parser(parser) {
-  const std::vector<std::string> parts = PathParts(volumePath);
+  const std::vector<std::string> parts = SplitEntryPath(volumePath);
   if (parts.empty()) throw BinReadError{kBinCannotOpen};
   // A scan may have closed the root directory it walked; open it again then.
   DirectoryHandle directory = parser.RootDirectory();
