@@ -57,7 +57,7 @@ std::string FormatEntryJson(const TreeNode& node, const std::string& path) {
   json += ",\"size\":" + std::to_string(node.size);
   json += ",\"modified\":" + timeOrNull(node.modifiedTime);
   json += ",\"created\":" + timeOrNull(node.creationTime);
-  json += ",\"original_path\":" + (node.originalPath.empty() ? std::string("null") : JsonString(node.originalPath));
+  json += ",\"original_path\":" + (node.OriginalPath().empty() ? std::string("null") : JsonString(node.OriginalPath()));
   return json + "}";
 }
 

@@ -25,7 +25,8 @@ int CFATParser::CopyRecoveryClusters(const TreeNode& node, platform::FileHandle 
   // The 32-bit size of the directory entry.
   std::uint64_t remaining = static_cast<std::uint32_t>(node.size);
   std::size_t next = 0;
-  while (remaining > 0 && next < clusters.size()) {
+  bool stopped = false;
+  while (remaining > 0 && next < clusters.size() && !stopped) {
     // Every cluster keeps its slot in the buffer whether or not it could be
     // read: an unreadable one stays zeros, so the clusters after it are
     // written at their own offsets.
@@ -33,7 +34,12 @@ int CFATParser::CopyRecoveryClusters(const TreeNode& node, platform::FileHandle 
     std::uint64_t gathered = 0;
     for (std::size_t slot = 0; slot < kRecoveryBufferClusters && next < clusters.size() && gathered < remaining;
          ++slot, ++next) {
-      if (BreakRequested()) return kRecoverStopped;
+      // On a stop the clusters already read are still written: the partial
+      // file then holds everything read so far.
+      if (BreakRequested()) {
+        stopped = true;
+        break;
+      }
       std::uint8_t* place = m_recoveryBuffer.data() + slot * clusterBytes;
       if (ReadClusterRun(clusters[next], 1, place) != kReadOk) {
         Log().Format("Cluster %u could not be read completely; zeros stand in for it", clusters[next]);
@@ -46,7 +52,7 @@ int CFATParser::CopyRecoveryClusters(const TreeNode& node, platform::FileHandle 
     }
     remaining -= bytes;
   }
-  return kRecoverDone;
+  return stopped ? kRecoverStopped : kRecoverDone;
 }
 
 int CFATParser::RecoverNode(TreeNode& node, const std::string& folder, int& files, int& folders,
@@ -58,7 +64,7 @@ int CFATParser::RecoverNode(TreeNode& node, const std::string& folder, int& file
     Log().Format("node size is %u", static_cast<std::uint32_t>(node.size));
     Log().Format("destination directory: %s", folder.c_str());
     Log().Message("Name successfully chosen ");
-    Log().Message("Node path was successfully detected ", node.folderPath.c_str());
+    Log().Message("Node path was successfully detected ", node.FolderPath().c_str());
     const std::string target = RecoveryTarget(folder, node.name);
     Log().Message("Current path for recover was successfully generated ", target.c_str());
     if (node.IsDirectory()) return RecoverFolder(*this, node, target, files, folders, renameMode, true);

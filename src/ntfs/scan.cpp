@@ -190,7 +190,7 @@ int CNTFSParser::AssembleDeletedTree(int percentSpan) {
     // which saves a second copy of every name in a tree of millions.
     auto node = std::make_unique<TreeNode>(number, std::move(name), folder ? kFileAttributeDirectory : 0,
                                            deleted ? 1 : 0);
-    if (platform::ToWide(node->name) != wideName) node->wideName = std::move(wideName);
+    if (platform::ToWide(node->name) != wideName) node->SetWideName(std::move(wideName));
     if (deleted) {
       if (!onClimb) {
         Log().Message("Starting of putting deleted data for MFT entry");

@@ -148,6 +148,8 @@ int CNTFSParser::PrepareVolume() {
       for (std::uint64_t j = 0; j < records; ++j) m_lpMftSectorsList.push_back(first + kSectorsPerRecord * j);
       if (m_lpMftSectorsList.size() >= maxRecords) break;
     }
+    // The table lives as long as the parser: drop the room its growth left.
+    m_lpMftSectorsList.shrink_to_fit();
   } catch (const std::bad_alloc&) {
     Log().Error("CNTFSParser::PrepareVolume() - not enough memory for the MFT sector table");
     m_lpMftSectorsList.clear();

@@ -6,11 +6,56 @@
 
 namespace tv {
 
+struct TreeNode::RareTexts {
+  std::string folderPath;
+  std::string originalPath;
+  WString wideName;
+};
+
+namespace {
+
+const std::string kNoText;
+const WString kNoWideText;
+
+}  // namespace
+
+TreeNode::TreeNode() = default;
+
 TreeNode::TreeNode(std::uint32_t key, std::string name, std::uint32_t attributes,
                    std::uint8_t deleted)
-    : key(key), name(std::move(name)), attributes(attributes), deleted(deleted) {}
+    : name(std::move(name)), key(key), attributes(attributes), deleted(deleted) {
+  // A converted name may arrive with room reserved for a longer text; the
+  // node lives as long as the tree, so it keeps only what the name needs.
+  this->name.shrink_to_fit();
+}
 
 TreeNode::~TreeNode() { ClearChildren(); }
+
+TreeNode::RareTexts* TreeNode::EnsureRareTexts() {
+  if (!m_rareTexts) m_rareTexts = std::make_unique<RareTexts>();
+  return m_rareTexts.get();
+}
+
+const std::string& TreeNode::FolderPath() const { return m_rareTexts ? m_rareTexts->folderPath : kNoText; }
+
+void TreeNode::SetFolderPath(std::string path) {
+  if (path.empty() && !m_rareTexts) return;
+  EnsureRareTexts()->folderPath = std::move(path);
+}
+
+const std::string& TreeNode::OriginalPath() const { return m_rareTexts ? m_rareTexts->originalPath : kNoText; }
+
+void TreeNode::SetOriginalPath(std::string path) {
+  if (path.empty() && !m_rareTexts) return;
+  EnsureRareTexts()->originalPath = std::move(path);
+}
+
+const WString& TreeNode::WideName() const { return m_rareTexts ? m_rareTexts->wideName : kNoWideText; }
+
+void TreeNode::SetWideName(WString wideName) {
+  if (wideName.empty() && !m_rareTexts) return;
+  EnsureRareTexts()->wideName = std::move(wideName);
+}
 
 void TreeNode::ClearChildren() {
   // Detach the whole subtree first and free it node by node, so that a deep

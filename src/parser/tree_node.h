@@ -24,7 +24,7 @@ class TreeNode {
   // The longest child list a node accepts.
   static constexpr std::size_t kMaxChildren = 0x3FFFFFFE;
 
-  TreeNode() = default;
+  TreeNode();
   TreeNode(std::uint32_t key, std::string name, std::uint32_t attributes, std::uint8_t deleted);
   ~TreeNode();
   TreeNode(const TreeNode&) = delete;
@@ -36,33 +36,51 @@ class TreeNode {
   bool IsDirectory() const { return (attributes & kAttributeDirectory) != 0; }
   bool HasName() const { return !name.empty(); }
 
+  // Texts most nodes never get, kept out of line so that an unset one costs
+  // no room in the node. Each reads as empty until it is set.
+  //
+  // The folder that holds the entry inside the volume, a backslash after
+  // every folder name; set when the folder is first listed.
+  const std::string& FolderPath() const;
+  void SetFolderPath(std::string path);
+  // For a live entry of a Recycle Bin folder: the path it had before it was
+  // deleted.
+  const std::string& OriginalPath() const;
+  void SetOriginalPath(std::string path);
+  // The entry's UTF-16 name where the file system keeps one that its narrow
+  // name cannot give back whole.
+  const WString& WideName() const;
+  void SetWideName(WString wideName);
+
+  // The fields run from the widest to the narrowest so that the node carries
+  // no padding between them: a scan holds one node per entry of the volume.
   ChildList children;
+  // The entry's name in the narrow (UTF-8) encoding; empty when built without
+  // one. The node keeps no spare capacity behind it.
+  std::string name;
+  // The folder node that lists this node; not owned; null for the root and
+  // for nodes not yet linked.
+  TreeNode* parent = nullptr;
+  std::uint64_t size = 0;
+  FileTime modifiedTime = 0;  // 0 when unknown
+  FileTime creationTime = 0;
   // First cluster of the entry (FAT) or MFT record number (NTFS).
   std::uint32_t key = 0;
-  // The entry's name in the narrow (UTF-8) encoding; empty when built without one.
-  std::string name;
-  // The folder that holds the entry inside the volume, a backslash after every
-  // folder name; empty until the folder is first listed.
-  std::string folderPath;
-  // For a live entry of a Recycle Bin folder: the path it had before it was
-  // deleted; empty otherwise.
-  std::string originalPath;
   std::uint32_t attributes = 0;
+  // 0.0 intact ... 1.0 every cluster taken by other data since.
+  float damageLevel = 0.0f;
   // 1 = deleted (recoverable). For folders it is recomputed after the scan by
   // MarkFoldersWithDeletedContent.
   std::uint8_t deleted = 0;
   // 1 for every real node; a scan may clear it on a temporary holder node.
   std::uint8_t present = 1;
-  // 0.0 intact ... 1.0 every cluster taken by other data since.
-  float damageLevel = 0.0f;
-  std::uint64_t size = 0;
-  FileTime modifiedTime = 0;  // 0 when unknown
-  FileTime creationTime = 0;
-  // The folder node that lists this node; not owned; null for the root and
-  // for nodes not yet linked.
-  TreeNode* parent = nullptr;
-  // The entry's UTF-16 name where the file system keeps one; empty otherwise.
-  WString wideName;
+
+ private:
+  struct RareTexts;
+  // Created by the first setter given a non-empty text.
+  RareTexts* EnsureRareTexts();
+
+  std::unique_ptr<RareTexts> m_rareTexts;
 };
 
 // Adds `child` at the end of the parent's list and returns it. The caller

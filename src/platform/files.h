@@ -82,7 +82,8 @@ bool CreateDirectory(const WString& path);
 
 // Identity of the device that holds a path, and of the device a block-device
 // node stands for, so that a destination on the scanned device can be refused.
-// A block-device node is required by GetDeviceNodeId on POSIX. Windows
+// A block-device node is required by GetDeviceNodeId on POSIX; a file system
+// mounted in user space counts as held by the block device it reads. Windows
 // callers compare drive letters; there both answer the volume's serial number.
 bool GetHostDeviceId(const std::string& path, std::uint64_t* deviceId);
 bool GetDeviceNodeId(const std::string& path, std::uint64_t* deviceId);

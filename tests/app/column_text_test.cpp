@@ -27,7 +27,7 @@ TEST(ColumnText, StatusByDamageAndRecycleBin) {
     EXPECT_EQ(ColumnText(node, ViewColumn::Status), text) << damage;
   }
   TreeNode bin(5, "Dc1.txt", 0, 0);
-  bin.originalPath = "C:\\Docs\\old.txt";
+  bin.SetOriginalPath("C:\\Docs\\old.txt");
   EXPECT_EQ(ColumnText(bin, ViewColumn::Status), "RecBin");
 }
 
@@ -59,14 +59,14 @@ TEST(ColumnText, TypeNameFallsBackToTheExtension) {
 
 TEST(ColumnText, RecycleBinEntriesShowTheirNamesFromBeforeTheBin) {
   TreeNode bin(5, "Dc12.doc", 0, 0);
-  bin.folderPath = "\\RECYCLER\\S-1-5\\";
-  bin.originalPath = "C:\\Work\\Plans\\budget.doc";
+  bin.SetFolderPath("\\RECYCLER\\S-1-5\\");
+  bin.SetOriginalPath("C:\\Work\\Plans\\budget.doc");
   EXPECT_EQ(ColumnText(bin, ViewColumn::Name), "budget.doc");
   EXPECT_EQ(ColumnText(bin, ViewColumn::Folder), "\\Work\\Plans\\");
   EXPECT_EQ(ColumnText(bin, ViewColumn::Type), "File \"doc\"");
 
   TreeNode deleted(6, "notes.txt", 0, 1);
-  deleted.folderPath = "\\Docs\\";
+  deleted.SetFolderPath("\\Docs\\");
   EXPECT_EQ(ColumnText(deleted, ViewColumn::Name), "notes.txt");
   EXPECT_EQ(ColumnText(deleted, ViewColumn::Folder), "\\Docs\\");
 }

@@ -30,12 +30,12 @@ class EntrySort : public ::testing::Test {
     };
     for (const Row& row : rows) {
       auto node = std::make_unique<TreeNode>(1, row.name, 0, row.deleted);
-      node->folderPath = row.folder;
+      node->SetFolderPath(row.folder);
       node->damageLevel = row.damage;
       node->size = row.size;
       node->modifiedTime = row.modified;
       node->creationTime = row.created;
-      if (row.deleted == 0) node->originalPath = "C:\\old\\delta.zip";
+      if (row.deleted == 0) node->SetOriginalPath("C:\\old\\delta.zip");
       entries.push_back(node.get());
       nodes.push_back(std::move(node));
     }

@@ -86,7 +86,7 @@ TEST_F(HandTree, FiltersChooseTheListedEntries) {
     EXPECT_FALSE(listing.upEntryAdded());
   }
   // Children learn the folder they were listed in.
-  EXPECT_EQ(archive->folderPath, "\\");
+  EXPECT_EQ(archive->FolderPath(), "\\");
 }
 
 TEST_F(HandTree, NavigationIntoAFolderAndBackThroughTheUpEntry) {
@@ -98,7 +98,7 @@ TEST_F(HandTree, NavigationIntoAFolderAndBackThroughTheUpEntry) {
   EXPECT_EQ(up.name, kUpEntryName);
   EXPECT_EQ(listing.filesMatched, 2u);
   EXPECT_EQ(DeletedStructureCount(*parser, listing), 2u);
-  EXPECT_EQ(listing.entries[1]->folderPath, "\\Archive\\");
+  EXPECT_EQ(listing.entries[1]->FolderPath(), "\\Archive\\");
 
   TreeNode* file = listing.entries[1];
   EXPECT_FALSE(EnterFolder(*parser, listing, *file));
@@ -180,6 +180,43 @@ TEST(RecycleBin, BinFilesAreListedUnderTheirOriginalNames) {
   EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
 }
 
+// An entry named on the command line or printed by `scan --all` is reached
+// through the tree, never listed: it takes its folder path from the tree.
+TEST(RecycleBin, BinFilesReachedWithoutAListingAreResolvedToo) {
+  TinyVolume volume = BinVolume();
+  auto parser = volume.Parser();
+  parser->m_bScanStarted = true;
+  ASSERT_EQ(parser->ScanDirectoryTree(), 0);
+  TreeNode& recycler = *parser->Root().children.front();
+  TreeNode& user = *recycler.children.front();
+  const auto child = [&](const char* name) {
+    const auto it = std::find_if(user.children.begin(), user.children.end(),
+                                 [&](const auto& node) { return node->name == name; });
+    return it == user.children.end() ? nullptr : it->get();
+  };
+  TreeNode* bin = child("DC12.DOC");
+  ASSERT_NE(bin, nullptr);
+  ASSERT_TRUE(bin->FolderPath().empty());
+
+  EXPECT_FALSE(ResolveBinEntry(*parser, recycler));
+  EXPECT_EQ(recycler.FolderPath(), "\\");
+  ASSERT_NE(child("DC7.TXT"), nullptr);
+  EXPECT_FALSE(ResolveBinEntry(*parser, *child("DC7.TXT")));
+
+  // Recovered straight from the tree, it is reported by its original name.
+  testing::TempFolder out;
+  testing::RecordingHost host;
+  RecoveryRequest request;
+  request.selection = {bin};
+  request.destination = out.Text();
+  request.volume = "bin.img";
+  EXPECT_EQ(RecoverSelection(*parser, request, host).results, std::vector<int>{1});
+  EXPECT_EQ(bin->FolderPath(), "\\RECYCLER\\S-1-5\\");
+  EXPECT_EQ(bin->OriginalPath(), "C:\\Work\\Plans\\budget.doc");
+  EXPECT_EQ(host.messages, std::vector<std::string>{"File 'budget.doc' was successfully recovered."});
+  EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
+}
+
 TEST(RecycleBin, OnlyNamedFilesBelowABinFolderAreLookedUp) {
   TinyVolume volume = BinVolume();
   auto parser = volume.Parser();
@@ -203,7 +240,7 @@ TEST(RecycleBin, OnlyNamedFilesBelowABinFolderAreLookedUp) {
   };
   for (const Case& c : cases) {
     TreeNode node(1, c.name, 0x20, c.deleted);
-    node.folderPath = c.folder;
+    node.SetFolderPath(c.folder);
     EXPECT_EQ(IsBinEntry(*parser, node), c.bin) << c.folder << c.name;
   }
 }

@@ -114,6 +114,32 @@ TEST(NtfsScan, ParentLoopsNeverMakeANodeItsOwnAncestor) {
   EXPECT_EQ(Find(parser->Root(), 42)->parent->name, "a");
 }
 
+TEST(NtfsScan, OnlyNamesTheNarrowFormCannotGiveBackKeepTheirUtf16Form) {
+  struct NameCase {
+    std::uint32_t record;
+    std::u16string stored;
+    std::string narrow;
+    std::u16string wide;  // empty: the node keeps no UTF-16 form
+  };
+  const NameCase cases[] = {
+      {20, u"plain.txt", "plain.txt", u""},
+      {21, u"\u00FCbersicht_der_l\u00E4nder_2024.txt", "\xC3\xBC" "bersicht_der_l\xC3\xA4nder_2024.txt", u""},
+      {22, u"a\xD83D" u"b.txt", "a\xEF\xBF\xBD" "b.txt", u"a\xD83D" u"b.txt"},
+  };
+  testing::LogCapture log;
+  MiniVolume volume;
+  for (const NameCase& c : cases) volume.PutRecord(RecordBuilder(c.record, false).FileName(5, c.stored), c.record);
+  auto parser = volume.Parse();
+  ASSERT_EQ(parser->AssembleDeletedTree(100), 0);
+  for (const NameCase& c : cases) {
+    const TreeNode* node = Find(parser->Root(), c.record);
+    ASSERT_NE(node, nullptr) << c.narrow;
+    EXPECT_EQ(node->name, c.narrow);
+    EXPECT_EQ(node->WideName(), c.wide) << c.narrow;
+    EXPECT_LT(node->name.capacity(), 2 * c.narrow.size()) << c.narrow;
+  }
+}
+
 TEST(NtfsScan, DamageLevelCountsAllocatedRunsOnly) {
   testing::LogCapture log;
   MiniVolume volume;

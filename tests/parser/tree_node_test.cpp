@@ -112,6 +112,47 @@ TEST(TreeNode, CountDeletedNodesCountsBelowTheNodeOnly) {
   EXPECT_EQ(counter, 5u + 3u);
 }
 
+TEST(TreeNode, RarelySetTextsAreEmptyUntilSetAndIndependent) {
+  TreeNode node(7, "DC1.DOC", 0, 0);
+  EXPECT_TRUE(node.FolderPath().empty());
+  EXPECT_TRUE(node.OriginalPath().empty());
+  EXPECT_TRUE(node.WideName().empty());
+
+  node.SetOriginalPath("C:\\Docs\\plan.doc");
+  EXPECT_TRUE(node.FolderPath().empty());
+  node.SetFolderPath("\\RECYCLER\\S-1-5\\");
+  node.SetWideName(u"DC1.DOC");
+  EXPECT_EQ(node.FolderPath(), "\\RECYCLER\\S-1-5\\");
+  EXPECT_EQ(node.OriginalPath(), "C:\\Docs\\plan.doc");
+  EXPECT_EQ(node.WideName(), u"DC1.DOC");
+
+  // A text can be emptied again without touching the others.
+  node.SetOriginalPath("");
+  EXPECT_TRUE(node.OriginalPath().empty());
+  EXPECT_EQ(node.FolderPath(), "\\RECYCLER\\S-1-5\\");
+
+  // Another node shares nothing with this one.
+  TreeNode other(8, "x", 0, 0);
+  other.SetFolderPath("\\Other\\");
+  EXPECT_EQ(node.FolderPath(), "\\RECYCLER\\S-1-5\\");
+}
+
+TEST(TreeNode, StaysSmallForTreesOfMillionsOfEntries) {
+  // A scan holds one node per entry: the node fits a 128-byte heap block
+  // (the allocator's 8-byte header included) on the 64-bit builds.
+  EXPECT_LE(sizeof(TreeNode), 120u);
+
+  // A converted name may come with room reserved for a far longer text; the
+  // node keeps only what the name needs.
+  std::string name;
+  name.reserve(300);
+  name = "a_name_longer_than_the_inline_buffer.txt";
+  const std::size_t reserved = name.capacity();
+  TreeNode node(1, std::move(name), 0, 1);
+  EXPECT_EQ(node.name, "a_name_longer_than_the_inline_buffer.txt");
+  EXPECT_LT(node.name.capacity(), reserved);
+}
+
 TEST(TreeNode, FindsChildrenByKey) {
   TreeNode root;
   std::uint32_t key = 1;

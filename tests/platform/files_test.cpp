@@ -121,6 +121,29 @@ TEST_F(FilesTest, UnicodeNamesWorkThroughNarrowAndWidePaths) {
   EXPECT_FALSE(DeleteFile(narrow));
 }
 
+// Recovered folder trees can nest deeper than the 260 characters of a plain
+// Windows path.
+TEST_F(FilesTest, PathsLongerThanAPlainWindowsPathWork) {
+  const std::string part(60, 'd');
+  std::string path = folder_.Path(part);
+  for (;;) {
+    ASSERT_TRUE(CreateDirectory(path)) << path.size();
+    ASSERT_TRUE(IsDirectory(path));
+    if (path.size() > 400) break;
+    path = JoinPath(path, part);
+  }
+  const std::string file = JoinPath(path, "recovered file.txt");
+  ASSERT_TRUE(WriteWholeFile(file, Pattern(9)));
+  EXPECT_TRUE(PathExists(file));
+  FileTime write = 0;
+  EXPECT_TRUE(GetFileTimes(file, nullptr, nullptr, &write));
+  const FileHandle again = OpenFile(file, kWriteNew);
+  EXPECT_EQ(again, kInvalidFile);  // it exists
+  EXPECT_EQ(GetLastError(), err::kFileExists);
+  EXPECT_TRUE(DeleteFile(file));
+  EXPECT_FALSE(PathExists(file));
+}
+
 TEST_F(FilesTest, ReadSeekAndSize) {
   const std::string path = folder_.Path("data.bin");
   const std::vector<unsigned char> data = Pattern(1000);

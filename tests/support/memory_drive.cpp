@@ -27,6 +27,7 @@ int MemoryDrive::Seek(std::uint64_t sector) {
 
 int MemoryDrive::ReadRaw(void* buffer, std::uint32_t count, std::uint32_t* countOut) {
   if (buffer == nullptr) return kReadNoBuffer;
+  if (m_onRawRead) m_onRawRead(m_rawReads.size());
   m_rawReads.push_back({m_nPosition, count});
   if (countOut != nullptr) *countOut = 0;
   m_nTransferred = 0;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -25,6 +26,9 @@ class MemoryDrive : public CDiskDrive {
     std::uint32_t count;
   };
   const std::vector<RawRead>& RawReads() const { return m_rawReads; }
+  // Called before every raw read with its number (0, 1, 2, ...): a test can
+  // press Stop in the middle of a scan or a recovery from here.
+  void OnRawRead(std::function<void(std::size_t readNumber)> hook) { m_onRawRead = std::move(hook); }
 
   // Memory drives are made from their image, never opened: always -1.
   int OpenByNumber(std::uint8_t designator) override;
@@ -41,6 +45,7 @@ class MemoryDrive : public CDiskDrive {
   std::vector<std::uint8_t> m_image;
   std::set<std::uint64_t> m_badSectors;
   std::vector<RawRead> m_rawReads;
+  std::function<void(std::size_t)> m_onRawRead;
   std::uint64_t m_nPosition = 0;
 };
 

@@ -10,10 +10,25 @@ namespace tv::cli {
 CliHost::CliHost(OverwritePolicy policy, bool quiet)
     : m_policy(policy), m_bQuiet(quiet), m_bDrawing(!quiet && platform::IsStandardErrorTerminal()) {}
 
+CliHost::~CliHost() { EndProgress(); }
+
+void CliHost::BeginProgress(const char* activity) {
+  EndProgress();
+  m_pActivity = activity;
+}
+
+void CliHost::EndProgress() {
+  if (!m_bLineShown) return;
+  std::fprintf(stderr, "\r%40s\r", "");
+  std::fflush(stderr);
+  m_bLineShown = false;
+}
+
 void CliHost::Progress(unsigned percent) {
   if (!m_bDrawing) return;
-  std::fprintf(stderr, "\rRecovering %3u%%", percent > 100 ? 100u : percent);
+  std::fprintf(stderr, "\r%s %3u%%", m_pActivity, percent > 100 ? 100u : percent);
   std::fflush(stderr);
+  m_bLineShown = true;
 }
 
 OverwriteAnswer CliHost::AskOverwrite(const std::string& question, const std::string&) {
@@ -25,8 +40,9 @@ OverwriteAnswer CliHost::AskOverwrite(const std::string& question, const std::st
     case OverwritePolicy::Ask:
       break;
   }
+  EndProgress();
   for (;;) {
-    std::fprintf(stderr, "\n%s\n[y]es, [n]o, [a]ll, [c]ancel? ", question.c_str());
+    std::fprintf(stderr, "%s\n[y]es, [n]o, [a]ll, [c]ancel? ", question.c_str());
     std::fflush(stderr);
     std::string answer;
     if (!std::getline(std::cin, answer)) return OverwriteAnswer::Cancel;
@@ -38,7 +54,7 @@ OverwriteAnswer CliHost::AskOverwrite(const std::string& question, const std::st
 }
 
 void CliHost::ShowMessage(MessageKind kind, const std::string& caption, const std::string& text) {
-  if (m_bDrawing) std::fputs("\r                \r", stderr);
+  EndProgress();
   const std::string line = caption.empty() ? text : caption + "\n" + text;
   if (kind == MessageKind::Error) {
     ++m_nErrors;

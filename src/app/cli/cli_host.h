@@ -14,6 +14,13 @@ enum class OverwritePolicy { Ask, All, No };
 class CliHost : public WorkflowHost {
  public:
   CliHost(OverwritePolicy policy, bool quiet);
+  ~CliHost() override;
+
+  // Progress is drawn as "`activity` NN%" on one line of standard error when
+  // that is a terminal; EndProgress clears the line.
+  void BeginProgress(const char* activity);
+  void EndProgress();
+  bool Quiet() const { return m_bQuiet; }
 
   void Progress(unsigned percent) override;
   OverwriteAnswer AskOverwrite(const std::string& question, const std::string& displayName) override;
@@ -26,6 +33,8 @@ class CliHost : public WorkflowHost {
   OverwritePolicy m_policy;
   bool m_bQuiet;
   bool m_bDrawing;
+  const char* m_pActivity = "Working";
+  bool m_bLineShown = false;
   int m_nErrors = 0;
 };
 

@@ -23,7 +23,8 @@ int RunCatCommand(const CliArgs& args) {
     return kExitUsage;
   }
   int exitCode = kExitOk;
-  const auto scanned = OpenAndScanVolume("cat", args.positional[0], args.quiet, exitCode);
+  CliHost host(OverwritePolicy::No, args.quiet);
+  const auto scanned = OpenAndScanVolume("cat", args.positional[0], host, exitCode);
   if (!scanned) return exitCode;
   if (scanned->scanResult == kScanStopped) return kExitStopped;
 

@@ -7,6 +7,7 @@
 #include "app/cli/commands.h"
 #include "app/cli/open_volume.h"
 #include "app/workflow/mft_dump.h"
+#include "app/workflow/recover_selection.h"
 #include "platform/folders.h"
 
 namespace tv::cli {
@@ -18,6 +19,13 @@ int RunDumpMftCommand(const CliArgs& args) {
   }
   const std::string& volume = args.positional[0];
   const std::string folder = args.Value("--out").value_or(platform::CurrentDirectory());
+  // The dump reads the volume raw; writing beside it could overwrite the
+  // very records a later undelete needs.
+  if (DestinationOnScannedVolume(folder, volume)) {
+    std::fprintf(stderr, "vtl dump-mft: '%s' is on the volume being dumped; give --out DIR on another drive\n",
+                 folder.c_str());
+    return kExitUsage;
+  }
   std::unique_ptr<CDiskDrive> drive = OpenVolumeArgument(volume);
   if (!drive) {
     std::fprintf(stderr, "vtl dump-mft: cannot open volume '%s'\n", volume.c_str());

@@ -54,6 +54,17 @@ std::size_t TextWidth(const std::string& text) {
   }));
 }
 
+// The texts of one row as the window shows them, the shell's type name
+// included.
+std::array<std::string, kViewColumnCount> RowTexts(const TreeNode& node) {
+  const std::string shellType = ShellTypeNameOf(node);
+  std::array<std::string, kViewColumnCount> row;
+  for (int c = 0; c < kViewColumnCount; ++c) {
+    row[static_cast<std::size_t>(c)] = ColumnText(node, static_cast<ViewColumn>(c), shellType);
+  }
+  return row;
+}
+
 void PrintTable(const FolderListing& listing) {
   std::vector<std::array<std::string, kViewColumnCount>> rows;
   std::array<std::size_t, kViewColumnCount> widths{};
@@ -61,9 +72,7 @@ void PrintTable(const FolderListing& listing) {
   for (int c = 0; c < kViewColumnCount; ++c) header[static_cast<std::size_t>(c)] = kColumnHeaders[static_cast<std::size_t>(c)];
   rows.push_back(header);
   for (const TreeNode* node : listing.entries) {
-    std::array<std::string, kViewColumnCount> row;
-    for (int c = 0; c < kViewColumnCount; ++c) row[static_cast<std::size_t>(c)] = ColumnText(*node, static_cast<ViewColumn>(c));
-    rows.push_back(row);
+    rows.push_back(RowTexts(*node));
   }
   for (const auto& row : rows) {
     for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], TextWidth(row[c]));
@@ -86,9 +95,9 @@ void PrintJson(const FolderListing& listing) {
   for (const TreeNode* node : listing.entries) {
     std::string object = "{\"key\":" + std::to_string(node->key) + ",\"is_dir\":" + (node->IsDirectory() ? "true" : "false") +
                          ",\"up\":" + (node == listing.upEntry.get() ? "true" : "false");
-    for (int c = 0; c < kViewColumnCount; ++c) {
-      object += ",\"" + std::string(kColumnNames[static_cast<std::size_t>(c)]) +
-                "\":" + JsonString(ColumnText(*node, static_cast<ViewColumn>(c)));
+    const auto row = RowTexts(*node);
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      object += ",\"" + std::string(kColumnNames[c]) + "\":" + JsonString(row[c]);
     }
     object += "}";
     std::fputs(first ? "\n  " : ",\n  ", stdout);
@@ -115,7 +124,8 @@ int RunListCommand(const CliArgs& args) {
     }
   }
   int exitCode = kExitOk;
-  const auto scanned = OpenAndScanVolume("list", args.positional[0], args.quiet, exitCode);
+  CliHost host(OverwritePolicy::No, args.quiet);
+  const auto scanned = OpenAndScanVolume("list", args.positional[0], host, exitCode);
   if (!scanned) return exitCode;
   CFileSystemParser& parser = *scanned->parser;
 

@@ -9,7 +9,9 @@
 #include "app/cli/commands.h"
 #include "app/cli/scanned_volume.h"
 #include "app/entry_lookup.h"
+#include "app/scan_run.h"
 #include "app/workflow/recover_selection.h"
+#include "app/workflow/scan_controller.h"
 #include "parser/recovery_output.h"
 #include "platform/console.h"
 #include "platform/files.h"
@@ -45,16 +47,16 @@ int RunRecoverCommand(const CliArgs& args) {
     }
   }
   const std::string& volume = args.positional[0];
+  CliHost host(policy, args.quiet);
   if (DestinationOnScannedVolume(*destination, volume)) {
-    CliHost host(policy, args.quiet);
     ShowDestinationRefused(host, volume);
     return kExitUsage;
   }
 
   int exitCode = kExitOk;
-  const auto scanned = OpenAndScanVolume("recover", volume, args.quiet, exitCode);
+  const auto scanned = OpenAndScanVolume("recover", volume, host, exitCode);
   if (!scanned) return exitCode;
-  if (scanned->scanResult == -1000) {
+  if (scanned->scanResult == kScanStopped) {
     std::fprintf(stderr, "vtl recover: stopped during the scan; nothing was recovered\n");
     return kExitStopped;
   }
@@ -85,10 +87,17 @@ int RunRecoverCommand(const CliArgs& args) {
   }
   CreateFolderPath(*destination);
 
-  CliHost host(policy, args.quiet);
-  const RecoveryOutcome outcome = RecoverSelection(*scanned->parser, request, host);
+  // Like the window's recovery worker: the caller waits while the worker
+  // writes, and Ctrl-C stops it with the files written so far kept.
+  RecoveryOutcome outcome;
+  host.BeginProgress("Recovering");
+  RunOnWorker([&] { outcome = RecoverSelection(*scanned->parser, request, host); }, host);
+  host.EndProgress();
   if (outcome.refused) return kExitUsage;
-  if (outcome.stopped) return kExitStopped;
+  if (outcome.stopped) {
+    std::fprintf(stderr, "vtl recover: stopped; the files written so far are kept\n");
+    return kExitStopped;
+  }
   for (const int result : outcome.results) {
     if (result != kRecoverDone) return kExitSomeFailed;
   }

@@ -9,6 +9,7 @@
 #include "app/entry_format.h"
 #include "app/entry_lookup.h"
 #include "app/scan_run.h"
+#include "app/workflow/bin_names.h"
 
 namespace tv::cli {
 
@@ -18,7 +19,8 @@ int RunScanCommand(const CliArgs& args) {
     return kExitUsage;
   }
   int exitCode = kExitOk;
-  const auto scanned = OpenAndScanVolume("scan", args.positional[0], args.quiet, exitCode);
+  CliHost host(OverwritePolicy::No, args.quiet);
+  const auto scanned = OpenAndScanVolume("scan", args.positional[0], host, exitCode);
   if (!scanned) return exitCode;
 
   const bool all = args.Has("--all");
@@ -26,14 +28,16 @@ int RunScanCommand(const CliArgs& args) {
   if (json) std::fputs("[", stdout);
   bool first = true;
   // Pre-order over the tree without recursion: children in list order.
-  std::vector<const TreeNode*> pending;
-  const TreeNode& root = scanned->parser->Root();
+  std::vector<TreeNode*> pending;
+  TreeNode& root = scanned->parser->Root();
   for (auto it = root.children.rbegin(); it != root.children.rend(); ++it) pending.push_back(it->get());
   while (!pending.empty()) {
-    const TreeNode* node = pending.back();
+    TreeNode* node = pending.back();
     pending.pop_back();
     for (auto it = node->children.rbegin(); it != node->children.rend(); ++it) pending.push_back(it->get());
     if (!all && !node->deleted) continue;
+    // A live file in a Recycle Bin folder gets the path it had before.
+    if (!node->deleted) ResolveBinEntry(*scanned->parser, *node);
     const std::string path = EntryPath(*node);
     if (json) {
       std::fputs(first ? "\n  " : ",\n  ", stdout);

@@ -5,15 +5,16 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/open_volume.h"
-#include "app/console_progress.h"
+#include "app/console_interrupt.h"
 #include "app/parser_factory.h"
 #include "app/scan_run.h"
+#include "app/workflow/scan_controller.h"
 #include "log/log.h"
 
 namespace tv::cli {
 
 std::unique_ptr<ScannedVolume> OpenAndScanVolume(const std::string& command, const std::string& volume,
-                                                 bool quiet, int& exitCode) {
+                                                 CliHost& host, int& exitCode) {
   exitCode = kExitUsage;
   const char* name = command.c_str();
   // A scan logs several lines for every MFT record.
@@ -33,23 +34,26 @@ std::unique_ptr<ScannedVolume> OpenAndScanVolume(const std::string& command, con
   }
   const std::uint8_t fsType = DetectFileSystem(bootSector);
   LogDetectedFileSystem(fsType);
-  auto scanned = std::make_unique<ScannedVolume>();
-  scanned->parser = CreateParser(fsType, std::move(drive), bootSector);
-  if (!scanned->parser) {
+  DriveRecord record;
+  record.volume = volume;
+  record.parser = CreateParser(fsType, std::move(drive), bootSector);
+  if (!record.parser) {
     std::fprintf(stderr, "vtl %s: '%s' holds no file system this program reads\n", name, volume.c_str());
     return nullptr;
   }
-  if (scanned->parser->IsMftDamaged() != 0) {
+  if (record.parser->IsMftDamaged() != 0) {
     std::fprintf(stderr, "vtl %s: the file system structures of '%s' cannot be read (see the log)\n", name,
                  volume.c_str());
     return nullptr;
   }
 
   StopOnInterrupt();
-  {
-    ConsoleProgress progress("Scanning", !quiet);
-    scanned->scanResult = RunScan(*scanned->parser);
-  }
+  host.BeginProgress("Scanning");
+  RunScanOnWorker(record, OpenVolumeArgument, host);
+  host.EndProgress();
+  auto scanned = std::make_unique<ScannedVolume>();
+  scanned->parser = std::move(record.parser);
+  scanned->scanResult = record.lastScanResult;
   exitCode = kExitOk;
   return scanned;
 }

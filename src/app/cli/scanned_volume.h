@@ -1,11 +1,12 @@
 // Opens a VOLUME argument, recognises its file system, creates its parser
-// and runs the scan: the common start of `scan`, `cat` and the commands
-// that work on a scanned tree.
+// and runs the scan through the scan controller: the common start of
+// `scan`, `cat` and the commands that work on a scanned tree.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "app/cli/cli_host.h"
 #include "parser/file_system_parser.h"
 
 namespace tv::cli {
@@ -20,7 +21,9 @@ struct ScannedVolume {
 // Null, after telling the user why on standard error, when the volume
 // cannot be opened or read, holds no supported file system, or its
 // structures cannot be read; `exitCode` is then the status to end with.
+// The scan runs on a worker thread with its progress shown through `host`;
+// Ctrl-C stops it.
 std::unique_ptr<ScannedVolume> OpenAndScanVolume(const std::string& command, const std::string& volume,
-                                                 bool quiet, int& exitCode);
+                                                 CliHost& host, int& exitCode);
 
 }  // namespace tv::cli

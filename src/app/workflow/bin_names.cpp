@@ -80,9 +80,9 @@ std::string BinFileReader::Read(std::uint64_t offset, std::uint32_t bytes) {
 }
 
 bool GetBeforeDeletingName(CFileSystemParser& parser, TreeNode& node) {
-  if (!node.originalPath.empty()) return true;
+  if (!node.OriginalPath().empty()) return true;
   try {
-    BinFileReader reader(parser, node.folderPath + "INFO2");
+    BinFileReader reader(parser, node.FolderPath() + "INFO2");
     const std::uint32_t wanted = BinRecordNumber(node.name);
     const std::uint64_t size = reader.Size();
     // Records are read while their number field starts inside the file.
@@ -98,8 +98,8 @@ bool GetBeforeDeletingName(CFileSystemParser& parser, TreeNode& node) {
         if (unit == 0) break;
         wide.push_back(unit);
       }
-      node.originalPath = platform::ToNarrow(wide);
-      return !node.originalPath.empty();
+      node.SetOriginalPath(platform::ToNarrow(wide));
+      return !node.OriginalPath().empty();
     }
     return false;
   } catch (const BinReadError& error) {
@@ -107,19 +107,27 @@ bool GetBeforeDeletingName(CFileSystemParser& parser, TreeNode& node) {
   } catch (const std::exception&) {
     Log().Message("GetBeforeDeletingName() trap! Error code unaviable");
   }
-  Log().Format("Path - %s", node.folderPath.c_str());
+  Log().Format("Path - %s", node.FolderPath().c_str());
   Log().Format("File - %s", node.name.c_str());
   return false;
 }
 
 bool IsBinEntry(CFileSystemParser& parser, TreeNode& node) {
   if (node.deleted != 0 || !node.HasName()) return false;
-  if (node.folderPath.size() <= 10 || node.name.size() <= 2) return false;
-  const std::string top = Lower(node.folderPath.substr(0, 10));
+  if (node.FolderPath().size() <= 10 || node.name.size() <= 2) return false;
+  const std::string top = Lower(node.FolderPath().substr(0, 10));
   if (top != "\\recycler\\" && top != "\\recycled\\") return false;
   const std::string name = Lower(node.name);
   if (name[0] != 'd' || name == "desktop.ini") return false;
   return GetBeforeDeletingName(parser, node);
+}
+
+bool ResolveBinEntry(CFileSystemParser& parser, TreeNode& node) {
+  if (node.FolderPath().empty() && node.parent != nullptr) {
+    const TreeNode& folder = *node.parent;
+    node.SetFolderPath((folder.parent == nullptr ? std::string() : EntryPath(folder)) + "\\");
+  }
+  return IsBinEntry(parser, node);
 }
 
 }  // namespace tv

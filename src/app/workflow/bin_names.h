@@ -58,6 +58,12 @@ class BinFileReader {
 // path (which it then holds in originalPath).
 bool IsBinEntry(CFileSystemParser& parser, TreeNode& node);
 
+// IsBinEntry for a node reached through the tree rather than through a
+// folder listing (`vtl scan --all`, an entry named on the command line): a
+// node without a folderPath first takes the path of its place in the tree,
+// as a listing of its folder would give it.
+bool ResolveBinEntry(CFileSystemParser& parser, TreeNode& node);
+
 // Fills originalPath from the INFO2 of the node's folder; true when the node
 // has (or now gets) one. A failed lookup is logged and caches nothing.
 bool GetBeforeDeletingName(CFileSystemParser& parser, TreeNode& node);

@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "platform/shell_types.h"
 #include "platform/times.h"
 
 namespace tv {
@@ -11,7 +12,7 @@ const char* const kUpEntryName = "..                            ";
 
 namespace {
 
-// originalPath is a Windows path ("C:\Docs\report.doc"): its file name
+// The original path is a Windows path ("C:\Docs\report.doc"): its file name
 // starts after the last backslash.
 std::size_t OriginalNameStart(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");
@@ -20,16 +21,16 @@ std::size_t OriginalNameStart(const std::string& path) {
 
 }  // namespace
 
-bool IsListedBinEntry(const TreeNode& node) { return node.deleted == 0 && !node.originalPath.empty(); }
+bool IsListedBinEntry(const TreeNode& node) { return node.deleted == 0 && !node.OriginalPath().empty(); }
 
 std::string DisplayName(const TreeNode& node) {
   if (!IsListedBinEntry(node)) return node.name;
-  return node.originalPath.substr(OriginalNameStart(node.originalPath));
+  return node.OriginalPath().substr(OriginalNameStart(node.OriginalPath()));
 }
 
 std::string DisplayFolder(const TreeNode& node) {
-  if (!IsListedBinEntry(node)) return node.folderPath;
-  const std::string& path = node.originalPath;
+  if (!IsListedBinEntry(node)) return node.FolderPath();
+  const std::string& path = node.OriginalPath();
   std::string folder = path.substr(0, OriginalNameStart(path));
   // Without the drive.
   if (folder.size() >= 2 && folder[1] == ':') folder.erase(0, 2);
@@ -64,6 +65,10 @@ std::string TypeText(const TreeNode& node, const std::string& shellTypeName) {
   const std::string extension = DisplayExtension(node);
   if (extension.empty()) return "File";
   return "File \"" + extension + "\"";
+}
+
+std::string ShellTypeNameOf(const TreeNode& node) {
+  return platform::ShellTypeName(DisplayName(node), node.attributes);
 }
 
 std::string StatusText(const TreeNode& node) { return ConditionLabel(node); }

@@ -31,6 +31,9 @@ std::string SizeText(std::uint64_t size);
 std::string DateText(FileTime utc, bool zeroIsUnknown);
 // The shell's type name when the caller has one, else File "ext" or File.
 std::string TypeText(const TreeNode& node, const std::string& shellTypeName);
+// The desktop shell's type name for the entry under its listed name (empty
+// when the shell has none).
+std::string ShellTypeNameOf(const TreeNode& node);
 // "RecBin", "Good", "Average" or "Poor".
 std::string StatusText(const TreeNode& node);
 

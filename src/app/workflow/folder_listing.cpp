@@ -20,7 +20,7 @@ FolderListing ListFolderEntries(CFileSystemParser& parser, const std::string& fo
     up->modifiedTime = above->modifiedTime;
     up->creationTime = above->creationTime;
     up->parent = above;
-    up->folderPath = folderText + "\\";
+    up->SetFolderPath(folderText + "\\");
     listing.entries.push_back(up.get());
     listing.upEntry = std::move(up);
     parser.m_nListedDeletedCount += 1;
@@ -28,7 +28,7 @@ FolderListing ListFolderEntries(CFileSystemParser& parser, const std::string& fo
 
   for (auto& child : folder->children) {
     TreeNode& node = *child;
-    if (node.folderPath.empty()) node.folderPath = folderText + "\\";
+    if (node.FolderPath().empty()) node.SetFolderPath(folderText + "\\");
     if (!node.HasName()) continue;
     if (node.deleted != 0) {
       parser.m_nListedDeletedCount += 1;

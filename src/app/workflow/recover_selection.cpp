@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/workflow/bin_names.h"
 #include "app/workflow/column_text.h"
 #include "log/log.h"
 #include "parser/break_flag.h"
@@ -138,6 +139,9 @@ RecoveryOutcome RecoverSelection(CFileSystemParser& parser, const RecoveryReques
       done += step;
       continue;
     }
+    // A Recycle Bin file named on the command line was never listed: it is
+    // reported under the name the list would show for it.
+    if (node->deleted == 0) ResolveBinEntry(parser, *node);
     const std::string displayName = DisplayName(*node);
     if (!overwriteAll && platform::PathExists(platform::JoinPath(request.destination, displayName))) {
       const std::string question = FormatText(

@@ -39,7 +39,12 @@ int ProbeDrive(const std::string& volume, const DriveOpener& open) {
 }
 
 int PrepareDirectoryTree(DriveRecord& record, const DriveOpener& open, WorkflowHost& host) {
-  if (!record.parser || record.parser->FsType() != kFsNtfs) {
+  // An NTFS parser is scanned again as it is; a FAT one is built anew. A
+  // parser that has not scanned yet (the command line checks the volume's
+  // structures before it scans) is used as it is.
+  const bool reuse = record.parser && (record.parser->FsType() == kFsNtfs || !record.parser->m_bScanStarted);
+  record.lastScanResult = -1;
+  if (!reuse) {
     std::unique_ptr<CDiskDrive> drive = open(record.volume);
     if (!drive) {
       host.ShowMessage(MessageKind::Error, "", "Can`t open disk");
@@ -52,6 +57,7 @@ int PrepareDirectoryTree(DriveRecord& record, const DriveOpener& open, WorkflowH
     if (!record.parser) return -1;
   }
   const int result = RunScan(*record.parser);
+  record.lastScanResult = result;
   return result == 0 || result == kScanStopped ? 0 : -1;
 }
 

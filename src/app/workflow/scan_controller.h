@@ -27,6 +27,9 @@ struct DriveRecord {
   FolderListing listing;
   // 0 not probed yet, 1 supported, -1 not supported.
   int support = 0;
+  // The parser scan's own result at the last scan: 0 done, kScanStopped, or
+  // the value of a scan that ended early.
+  int lastScanResult = 0;
 };
 
 // 1 when the volume opens and its boot sector names a supported file
@@ -34,8 +37,8 @@ struct DriveRecord {
 int ProbeDrive(const std::string& volume, const DriveOpener& open);
 
 // The scan itself (on the worker): a new parser unless the record holds an
-// NTFS one, then the parser's scan and the marking. 0 when the scan
-// completed or was stopped before it began, -1 otherwise.
+// NTFS one or one that has not scanned yet, then the parser's scan and the
+// marking. 0 when the scan completed or was stopped, -1 otherwise.
 int PrepareDirectoryTree(DriveRecord& record, const DriveOpener& open, WorkflowHost& host);
 
 // Runs PrepareDirectoryTree on a worker thread with progress going to the

@@ -2,6 +2,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #ifdef __linux__
@@ -13,6 +14,9 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <limits>
 
 #include "platform/disk_full_seam.h"
@@ -373,13 +377,42 @@ bool CreateDirectory(const std::string& path) {
 
 bool CreateDirectory(const WString& path) { return CreateDirectory(ToNarrow(path)); }
 
+namespace {
+
+// A file system in user space (an NTFS volume mounted through FUSE, say)
+// gets an anonymous device number; the block device it reads is the mount's
+// source in the mount table. Returns `device` itself when no mount with that
+// number names a block device.
+dev_t BackingDevice(dev_t device) {
+  std::ifstream table("/proc/self/mountinfo");
+  std::string line;
+  const std::string wanted = std::to_string(major(device)) + ":" + std::to_string(minor(device));
+  while (std::getline(table, line)) {
+    // "id parent major:minor root mount-point options ... - type source ..."
+    std::istringstream fields(line);
+    std::string id, parent, number;
+    if (!(fields >> id >> parent >> number) || number != wanted) continue;
+    const std::size_t separator = line.find(" - ");
+    if (separator == std::string::npos) continue;
+    std::istringstream tail(line.substr(separator + 3));
+    std::string type, source;
+    if (!(tail >> type >> source)) continue;
+    struct stat info {};
+    if (stat(source.c_str(), &info) == 0 && S_ISBLK(info.st_mode)) return info.st_rdev;
+  }
+  return device;
+}
+
+}  // namespace
+
 bool GetHostDeviceId(const std::string& path, std::uint64_t* deviceId) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) {
     SetLastErrorForPath(errno, path);
     return false;
   }
-  *deviceId = static_cast<std::uint64_t>(info.st_dev);
+  // Device numbers with major 0 are not block devices (FUSE, tmpfs, ...).
+  *deviceId = static_cast<std::uint64_t>(major(info.st_dev) == 0 ? BackingDevice(info.st_dev) : info.st_dev);
   return true;
 }
 

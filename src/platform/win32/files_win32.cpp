@@ -14,6 +14,26 @@ namespace {
 using win32::ToHandle;
 using win32::Wide;
 
+// Paths from this length on may fail in the plain form (folders are limited
+// to MAX_PATH minus room for an 8.3 name); the "\\?\" form reaches 32,767
+// characters. That form takes no relative parts and no forward slashes, so
+// the path is made full first.
+constexpr std::size_t kPlainPathLimit = MAX_PATH - 12;
+
+WString LongPathForm(const WString& path) {
+  if (path.size() < kPlainPathLimit) return path;
+  const auto prefixed = [&](const char16_t* prefix) { return path.compare(0, 4, prefix) == 0; };
+  if (prefixed(u"\\\\?\\") || prefixed(u"\\\\.\\")) return path;
+  const DWORD needed = ::GetFullPathNameW(Wide(path), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  WString full(needed, u'\0');
+  const DWORD length = ::GetFullPathNameW(Wide(path), needed, reinterpret_cast<wchar_t*>(full.data()), nullptr);
+  if (length == 0 || length >= needed) return path;
+  full.resize(length);
+  if (full.compare(0, 2, u"\\\\") == 0) return u"\\\\?\\UNC\\" + full.substr(2);
+  return u"\\\\?\\" + full;
+}
+
 DWORD AccessRights(Access access) {
   switch (access) {
     case Access::Read:
@@ -74,7 +94,7 @@ FileHandle OpenFile(const WString& path, const OpenMode& mode) {
   DWORD share = 0;
   if (mode.shareRead) share |= FILE_SHARE_READ;
   if (mode.shareWrite) share |= FILE_SHARE_WRITE;
-  const FileHandle file = FromHandle(::CreateFileW(Wide(path), AccessRights(mode.access), share, nullptr,
+  const FileHandle file = FromHandle(::CreateFileW(Wide(LongPathForm(path)), AccessRights(mode.access), share, nullptr,
                                                    CreationDisposition(mode.disposition), FILE_ATTRIBUTE_NORMAL,
                                                    nullptr));
   if (file != kInvalidFile) {
@@ -188,7 +208,7 @@ bool SetFileTimes(FileHandle file, const FileTime* creation, const FileTime* acc
 }
 
 bool GetFileTimes(const std::string& path, FileTime* creation, FileTime* access, FileTime* write) {
-  const WString wide = ToWide(path);
+  const WString wide = LongPathForm(ToWide(path));
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!::GetFileAttributesExW(Wide(wide), GetFileExInfoStandard, &data)) return false;
   if (creation != nullptr) *creation = Join(data.ftCreationTime);
@@ -199,22 +219,24 @@ bool GetFileTimes(const std::string& path, FileTime* creation, FileTime* access,
 
 bool DeleteFile(const std::string& path) { return DeleteFile(ToWide(path)); }
 
-bool DeleteFile(const WString& path) { return ::DeleteFileW(Wide(path)) != FALSE; }
+bool DeleteFile(const WString& path) { return ::DeleteFileW(Wide(LongPathForm(path))) != FALSE; }
 
 bool PathExists(const std::string& path) {
-  const WString wide = ToWide(path);
+  const WString wide = LongPathForm(ToWide(path));
   return ::GetFileAttributesW(Wide(wide)) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool IsDirectory(const std::string& path) {
-  const WString wide = ToWide(path);
+  const WString wide = LongPathForm(ToWide(path));
   const DWORD attributes = ::GetFileAttributesW(Wide(wide));
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool CreateDirectory(const std::string& path) { return CreateDirectory(ToWide(path)); }
 
-bool CreateDirectory(const WString& path) { return ::CreateDirectoryW(Wide(path), nullptr) != FALSE; }
+bool CreateDirectory(const WString& path) {
+  return ::CreateDirectoryW(Wide(LongPathForm(path)), nullptr) != FALSE;
+}
 
 // Windows callers compare drive letters; these serve the same check by the
 // serial numbers of the volumes.
