@@ -54,17 +54,6 @@ std::vector<std::string> SplitEntryPath(std::string_view path) {
   return parts;
 }
 
-std::string EntryPath(const TreeNode& node) {
-  std::vector<const TreeNode*> chain;
-  for (const TreeNode* at = &node; at != nullptr && at->parent != nullptr; at = at->parent) chain.push_back(at);
-  std::string path;
-  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-    path += '\\';
-    path += (*it)->name;
-  }
-  return path.empty() ? "\\" : path;
-}
-
 TreeNode* FindEntry(TreeNode& root, std::string_view argument) {
   if (!argument.empty() && argument.front() == '#') {
     std::uint32_t key = 0;

@@ -15,9 +15,6 @@ namespace tv {
 // names are dropped.
 std::vector<std::string> SplitEntryPath(std::string_view path);
 
-// The entry's path inside the volume: "\" before every name from the top.
-std::string EntryPath(const TreeNode& node);
-
 // The entry named by `argument` below `root`, or null. A path matches names
 // exactly first, then without regard to case; when several entries share a
 // path, a deleted one is preferred, else the first in tree order.

@@ -14,4 +14,9 @@ inline constexpr const char* kLogFileName = "log_vtl.log";
 // starts a fresh log.
 std::string PrepareDefaultLogPath(const std::string& tvcorePath);
 
+// Starts the operation log at `path`, appending to a file that is there.
+// Empty when the file could be opened, else the system's reason why not;
+// the log then writes nothing (it never stops the program).
+std::string StartLogFile(const std::string& path);
+
 }  // namespace tv

@@ -37,4 +37,43 @@ int RunScan(CFileSystemParser& parser) {
   return result;
 }
 
+bool ScanCompleted(int result) { return result == 0 || result == CFATParser::kScanNoEntries; }
+
+std::string ScanResultText(int result) {
+  switch (result) {
+    case 0:
+      return "completed";
+    case kScanStopped:
+      return "stopped";
+    case CFATParser::kScanNoEntries:
+      return "the root folder holds no entries";
+    case -1:
+      return "an entry could not be processed";
+    default:
+      return "the scan failed with code " + std::to_string(result);
+  }
+}
+
+std::string UnreadableStructures(CFileSystemParser& parser) {
+  if (auto* ntfs = dynamic_cast<CNTFSParser*>(&parser)) {
+    if (ntfs->IsMftDamaged() != 0 || ntfs->MftRecordCount() == 0) return "the master file table could not be read";
+    // The root folder's record lies in the table. When it cannot be listed
+    // and the scan found nothing either, the table gave nothing usable.
+    if (ntfs->m_bRootListingFailed && parser.m_bScanStarted && parser.Root().children.empty()) {
+      return "neither the root folder nor any other record of the master file table could be read";
+    }
+  } else if (auto* fat = dynamic_cast<CFATParser*>(&parser)) {
+    if (!fat->VolumeReady()) return "the boot sector describes no usable FAT layout";
+    if (fat->RootDirectory() < 0 || fat->RootDirectoryUnreadable()) return "the root folder could not be read";
+  }
+  return {};
+}
+
+std::string MissingStructures(CFileSystemParser& parser) {
+  if (auto* fat = dynamic_cast<CFATParser*>(&parser); fat != nullptr && fat->FatUnreadable()) {
+    return "the file allocation table could not be read";
+  }
+  return {};
+}
+
 }  // namespace tv

@@ -32,9 +32,17 @@ int CDiskDrive::ReadAt(std::uint64_t sector, void* buffer, std::uint32_t count,
   return ReadRaw(buffer, count, countOut);
 }
 
+const std::vector<std::uint64_t>& CDiskDrive::LastUnreadableSectors() const { return m_unreadableSectors; }
+
+bool CDiskDrive::ReadRetrySector(std::uint64_t sector, void* place) {
+  std::uint32_t one = 0;
+  return Seek(sector) && ReadRaw(place, 1, &one) == kReadOk && one == 1;
+}
+
 int CDiskDrive::ReadSectors(std::uint64_t sector, void* buffer, std::uint32_t count,
                             std::uint32_t* countOut) {
   if (countOut != nullptr) *countOut = 0;
+  m_unreadableSectors.clear();
   if (!Seek(sector)) return kReadOutOfRange;
   // Seek accepted the sector, so it lies below the end.
   if (count > m_nTotalSectors - sector)
@@ -57,13 +65,13 @@ int CDiskDrive::ReadSectors(std::uint64_t sector, void* buffer, std::uint32_t co
   std::uint32_t good = 0;
   for (std::uint32_t i = 0; i < count; ++i) {
     std::uint8_t* place = bytes + static_cast<std::size_t>(i) * kSectorSize;
-    std::uint32_t one = 0;
-    if (Seek(sector + i) && ReadRaw(place, 1, &one) == kReadOk && one == 1) {
+    if (ReadRetrySector(sector + i, place)) {
       ++good;
       continue;
     }
     Log().Format("error reading sector %llu", static_cast<unsigned long long>(sector + i));
     std::memset(place, 0, kSectorSize);
+    m_unreadableSectors.push_back(sector + i);
   }
   if (countOut != nullptr) *countOut = good;
   return good == count ? kReadOk : kReadSectorFailed;

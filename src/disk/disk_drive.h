@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/types.h"
@@ -64,15 +65,24 @@ class CDiskDrive {
   // the result is kReadSectorFailed when any sector failed, else kReadOk.
   // countOut, when given, receives the number of sectors actually read.
   int ReadSectors(std::uint64_t sector, void* buffer, std::uint32_t count, std::uint32_t* countOut);
+  // Sectors (absolute, ascending) that the last ReadSectors call could not read;
+  // empty when it read everything it was asked for (also after a shortened read at the end).
+  const std::vector<std::uint64_t>& LastUnreadableSectors() const;
 
   std::uint64_t TotalSectors() const { return m_nTotalSectors; }
   const WString& DevicePath() const { return m_devicePath; }
 
  protected:
+  // One sector of the sector-by-sector retry of ReadSectors into `place`
+  // (512 bytes); true when it was read. Seek then ReadRaw here; a reader
+  // whose system can read past its own cache does so.
+  virtual bool ReadRetrySector(std::uint64_t sector, void* place);
+
   std::uint32_t m_nTransferred = 0;
   platform::FileHandle m_hDevice = platform::kInvalidFile;
   WString m_devicePath;
   std::uint64_t m_nTotalSectors = 0;
+  std::vector<std::uint64_t> m_unreadableSectors;
 };
 
 enum class DriveKind { Physical = 0, Logical = 1 };

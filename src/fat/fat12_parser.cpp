@@ -24,14 +24,17 @@ CFAT16Parser::CFAT16Parser(std::unique_ptr<CDiskDrive> drive, std::span<const st
 }
 
 int CFAT12Parser::PrepareVolume() {
+  m_bFatUnreadable = false;
   if (!CheckGeometry()) return 1;
   const std::uint32_t bytesPerSector = m_nBytesPerSector;
   const std::uint32_t fatBytes = std::uint32_t{BootU16(fat::boot::kSectorsPerFat16)} * bytesPerSector;
   if (fatBytes == 0) return 1;
 
   const std::uint32_t reserved = BootU16(fat::boot::kReservedSectors);
-  std::vector<std::uint8_t> table = ReadFatCopy(reserved, fatBytes);
+  std::uint64_t fatSectorsRead = 0;
+  std::vector<std::uint8_t> table = ReadFatCopy(reserved, fatBytes, &fatSectorsRead);
   if (table.empty()) Log().Error("Unable to allocate memory for FAT TABLE");
+  m_bFatUnreadable = !table.empty() && fatSectorsRead == 0;
   m_table.Load(fatBytes, std::move(table), {});
 
   const std::uint32_t rootBytes = std::uint32_t{BootU16(fat::boot::kRootEntryCount)} * fat::kEntrySize;
@@ -53,6 +56,7 @@ int CFAT12Parser::PrepareVolume() {
 
 DirectoryHandle CFAT12Parser::OpenRootDirectory() {
   m_nRootId = 0;
+  m_bRootUnreadable = false;
   if (!CheckGeometry()) return kInvalidHandle;
   const std::uint32_t rootBytes = std::uint32_t{BootU16(fat::boot::kRootEntryCount)} * fat::kEntrySize;
   std::vector<std::uint8_t> data(rootBytes, 0);
@@ -60,11 +64,13 @@ DirectoryHandle CFAT12Parser::OpenRootDirectory() {
   const std::uint64_t rootSector = std::uint64_t{BootU8(fat::boot::kFatCount)} *
                                        BootU16(fat::boot::kSectorsPerFat16) +
                                    BootU16(fat::boot::kReservedSectors);
-  if (ReadVolumeSectors(rootSector, data) == kReadOk) {
+  std::uint64_t sectorsRead = 0;
+  if (ReadVolumeSectors(rootSector, data, &sectorsRead) == kReadOk) {
     Log().Message("Reading FAT - ok");
   } else {
     Log().Error("Where are no valid sectors in root directory!");
   }
+  m_bRootUnreadable = !data.empty() && sectorsRead == 0;
   return InsertRootDirectory(std::move(data));
 }
 

@@ -64,7 +64,9 @@ DirectoryHandle CFATParser::OpenFileByRef(const FindRecord& find) {
   return InsertDirectoryRecord(std::move(record));
 }
 
-std::uint32_t CFATParser::ReadDataStream(const FatOpenedEntry& opened, std::vector<std::uint8_t>& out) {
+std::uint32_t CFATParser::ReadDataStream(const FatOpenedEntry& opened, std::vector<std::uint8_t>& out,
+                                         std::uint64_t* sectorsRead) {
+  if (sectorsRead != nullptr) *sectorsRead = 0;
   const std::uint64_t clusterBytes = ClusterBytes();
   std::uint64_t length = 0;
   for (const fat::Extent& extent : opened.extents) {
@@ -89,7 +91,9 @@ std::uint32_t CFATParser::ReadDataStream(const FatOpenedEntry& opened, std::vect
     const auto count = static_cast<std::uint64_t>(extent.count);
     // Clusters 0 and 1 do not exist; their bytes stay zero. A read that
     // fails leaves zeros too: the data read around it is still wanted.
-    if (extent.first >= 2) ReadClusterRun(extent.first, count, out.data() + offset);
+    std::uint64_t read = 0;
+    if (extent.first >= 2) ReadClusterRun(extent.first, count, out.data() + offset, &read);
+    if (sectorsRead != nullptr) *sectorsRead += read;
     offset += count * clusterBytes;
   }
   Log().Message("ReadDataStream - Cluster content was successfully read");

@@ -54,7 +54,9 @@ bool CFATParser::CheckGeometry() {
   return false;
 }
 
-std::vector<std::uint8_t> CFATParser::ReadFatCopy(std::uint64_t sector, std::uint64_t bytes) {
+std::vector<std::uint8_t> CFATParser::ReadFatCopy(std::uint64_t sector, std::uint64_t bytes,
+                                                  std::uint64_t* sectorsRead) {
+  if (sectorsRead != nullptr) *sectorsRead = 0;
   std::vector<std::uint8_t> copy;
   // A table larger than any FAT, or than the device, is a damaged boot
   // sector; it is treated like a table that could not be allocated.
@@ -65,11 +67,13 @@ std::vector<std::uint8_t> CFATParser::ReadFatCopy(std::uint64_t sector, std::uin
   } catch (const std::bad_alloc&) {
     return {};
   }
-  ReadVolumeSectors(sector, std::span<std::uint8_t>(copy.data(), static_cast<std::size_t>(bytes)));
+  ReadVolumeSectors(sector, std::span<std::uint8_t>(copy.data(), static_cast<std::size_t>(bytes)), sectorsRead);
   return copy;
 }
 
-int CFATParser::ReadVolumeSectors(std::uint64_t sector, std::span<std::uint8_t> buffer) {
+int CFATParser::ReadVolumeSectors(std::uint64_t sector, std::span<std::uint8_t> buffer,
+                                  std::uint64_t* sectorsRead) {
+  if (sectorsRead != nullptr) *sectorsRead = 0;
   if (!m_pDrive) return kReadSectorFailed;
   const std::uint64_t sectorBytes = std::uint64_t{kSectorSize} * m_nSectorScale;
   const std::uint64_t driveSectors = buffer.size() / sectorBytes * m_nSectorScale;
@@ -80,6 +84,7 @@ int CFATParser::ReadVolumeSectors(std::uint64_t sector, std::span<std::uint8_t> 
     std::uint32_t read = 0;
     const int r = m_pDrive->ReadSectors(sector * m_nSectorScale + done,
                                         buffer.data() + done * kSectorSize, count, &read);
+    if (sectorsRead != nullptr) *sectorsRead += read;
     if (r != kReadOk) result = r;
     if (r == kReadOutOfRange) break;
     done += count;
@@ -87,7 +92,9 @@ int CFATParser::ReadVolumeSectors(std::uint64_t sector, std::span<std::uint8_t> 
   return result;
 }
 
-int CFATParser::ReadClusterRun(std::uint64_t cluster, std::uint64_t count, std::uint8_t* buffer) {
+int CFATParser::ReadClusterRun(std::uint64_t cluster, std::uint64_t count, std::uint8_t* buffer,
+                               std::uint64_t* sectorsRead) {
+  if (sectorsRead != nullptr) *sectorsRead = 0;
   if (cluster < 2) return kReadSectorFailed;
   const std::uint64_t perCluster = std::uint64_t{m_nSectorsPerCluster} * m_nSectorScale;
   const std::uint64_t first = (cluster - 2) * perCluster;
@@ -99,6 +106,7 @@ int CFATParser::ReadClusterRun(std::uint64_t cluster, std::uint64_t count, std::
     std::uint32_t read = 0;
     // Relative to the data area: the base adds the volume start sector.
     const int r = ReadSectors(first + done, buffer + done * kSectorSize, chunk, read);
+    if (sectorsRead != nullptr) *sectorsRead += read;
     if (r != kReadOk) result = r;
     if (r == kReadOutOfRange) break;
     done += chunk;

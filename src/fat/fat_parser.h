@@ -19,6 +19,7 @@
 #include "fat/fat_layout.h"
 #include "fat/fat_table.h"
 #include "parser/file_system_parser.h"
+#include "parser/recovery_output.h"
 
 namespace tv {
 
@@ -125,12 +126,18 @@ class CFATParser : public CFileSystemParser {
 
   // ---- File data ----
   // Reads every cluster of the entry's extents into `out`; 0 or
-  // kStreamReadFailed. A cluster that cannot be read stays zero.
-  std::uint32_t ReadDataStream(const FatOpenedEntry& opened, std::vector<std::uint8_t>& out);
+  // kStreamReadFailed. A cluster that cannot be read stays zero;
+  // `sectorsRead`, when given, receives the drive sectors that were read.
+  std::uint32_t ReadDataStream(const FatOpenedEntry& opened, std::vector<std::uint8_t>& out,
+                               std::uint64_t* sectorsRead = nullptr);
   // The clusters that recovery reads for a file node: its chain in the first
   // FAT copy, completed with the clusters that follow the chain's last one
   // until they cover the node's size. -1000 when the break flag is set.
   int RecoveryClusterList(const TreeNode& node, std::vector<std::uint32_t>& list) const;
+  // The damage level of a deleted file node: the share of the clusters its
+  // size needs, from its first cluster on, that lie past the end of the
+  // device (an image cut short), where recovery finds nothing.
+  float EstimateDamageLevel(const TreeNode& node) const;
 
   // ---- Recovery ----
   // Clusters of the recovery buffer, sized on first use (or when the cluster
@@ -160,6 +167,15 @@ class CFATParser : public CFileSystemParser {
   // OpenVolume's result during construction: 0 when the volume was prepared
   // and its root directory opened.
   int OpenResult() const { return m_nOpenResult; }
+  // True when the boot sector gave a layout the clusters can be found with.
+  bool VolumeReady() const { return m_bVolumeReady; }
+  // Set when not one sector of the root directory could be read at its last
+  // reading, or not one sector of the allocation table copies read at
+  // construction. Such a volume still gets a parser, so that a front end can
+  // say what is wrong: without its root directory the scan finds nothing,
+  // without its table no chain of clusters can be followed.
+  bool RootDirectoryUnreadable() const { return m_bRootUnreadable; }
+  bool FatUnreadable() const { return m_bFatUnreadable; }
 
  protected:
   CFATParser(std::unique_ptr<CDiskDrive> drive, std::span<const std::uint8_t> bootSector,
@@ -172,14 +188,18 @@ class CFATParser : public CFileSystemParser {
   // and sectors per cluster (not 0) let clusters be found; logs when not.
   bool CheckGeometry();
   // Allocates one FAT copy of `bytes` and reads it from volume sector
-  // `sector`. Empty when the copy cannot be allocated.
-  std::vector<std::uint8_t> ReadFatCopy(std::uint64_t sector, std::uint64_t bytes);
+  // `sector`. Empty when the copy cannot be allocated. `sectorsRead`, here
+  // and below, receives the drive sectors that were read.
+  std::vector<std::uint8_t> ReadFatCopy(std::uint64_t sector, std::uint64_t bytes,
+                                        std::uint64_t* sectorsRead = nullptr);
   // Reads whole boot-sector-sized sectors from an absolute volume sector
   // into `buffer`, as many as fit; the drive's result.
-  int ReadVolumeSectors(std::uint64_t sector, std::span<std::uint8_t> buffer);
+  int ReadVolumeSectors(std::uint64_t sector, std::span<std::uint8_t> buffer,
+                        std::uint64_t* sectorsRead = nullptr);
   // Reads `count` clusters from `cluster` (at least 2) into `buffer`, which
   // holds count * ClusterBytes() bytes; the drive's result.
-  int ReadClusterRun(std::uint64_t cluster, std::uint64_t count, std::uint8_t* buffer);
+  int ReadClusterRun(std::uint64_t cluster, std::uint64_t count, std::uint8_t* buffer,
+                     std::uint64_t* sectorsRead = nullptr);
   // Enters a directory handle for directory data that has no opened entry.
   DirectoryHandle InsertRootDirectory(std::vector<std::uint8_t> data);
 
@@ -196,6 +216,8 @@ class CFATParser : public CFileSystemParser {
   std::uint64_t m_nVolumeBytes = 0;
   int m_nOpenResult = -1;
   bool m_bVolumeReady = false;
+  bool m_bRootUnreadable = false;
+  bool m_bFatUnreadable = false;
 
   // The directory data behind a handle, and the short entry of the current
   // entry of a find (after its long-name run); empty / nullopt when missing.
@@ -203,8 +225,8 @@ class CFATParser : public CFileSystemParser {
   std::optional<std::size_t> ShortEntryOffset(const FindRecord& find);
 
  private:
-  // Writes the node's clusters to `target`; a RecoverNode result.
-  int CopyRecoveryClusters(const TreeNode& node, platform::FileHandle target);
+  // Writes the node's clusters to `target`; how it went ends up in `copy`.
+  void CopyRecoveryClusters(const TreeNode& node, platform::FileHandle target, FileCopy& copy);
   std::vector<std::uint8_t> m_recoveryBuffer;
 
   // Opens the directory of a directory entry during the walk and adds its

@@ -17,20 +17,22 @@ void CFATParser::PrepareRecoveryBuffer() {
   if (m_recoveryBuffer.size() != bytes) m_recoveryBuffer.assign(bytes, 0);
 }
 
-int CFATParser::CopyRecoveryClusters(const TreeNode& node, platform::FileHandle target) {
+void CFATParser::CopyRecoveryClusters(const TreeNode& node, platform::FileHandle target, FileCopy& copy) {
   std::vector<std::uint32_t> clusters;
-  if (RecoveryClusterList(node, clusters) != 0) return kRecoverStopped;
+  if (RecoveryClusterList(node, clusters) != 0) {
+    copy.end = FileCopy::End::Stopped;
+    return;
+  }
   PrepareRecoveryBuffer();
   const std::uint64_t clusterBytes = ClusterBytes();
-  // The 32-bit size of the directory entry.
-  std::uint64_t remaining = static_cast<std::uint32_t>(node.size);
+  const std::uint64_t sectorsPerCluster = clusterBytes / kSectorSize;
+  std::uint64_t remaining = copy.size;
   std::size_t next = 0;
   bool stopped = false;
   while (remaining > 0 && next < clusters.size() && !stopped) {
     // Every cluster keeps its slot in the buffer whether or not it could be
     // read: an unreadable one stays zeros, so the clusters after it are
     // written at their own offsets.
-    std::fill(m_recoveryBuffer.begin(), m_recoveryBuffer.end(), std::uint8_t{0});
     std::uint64_t gathered = 0;
     for (std::size_t slot = 0; slot < kRecoveryBufferClusters && next < clusters.size() && gathered < remaining;
          ++slot, ++next) {
@@ -41,23 +43,34 @@ int CFATParser::CopyRecoveryClusters(const TreeNode& node, platform::FileHandle 
         break;
       }
       std::uint8_t* place = m_recoveryBuffer.data() + slot * clusterBytes;
-      if (ReadClusterRun(clusters[next], 1, place) != kReadOk) {
-        Log().Format("Cluster %u could not be read completely; zeros stand in for it", clusters[next]);
+      const std::uint64_t fileOffset = copy.written + gathered;
+      const std::uint32_t cluster = clusters[next];
+      const int result = cluster >= 2 ? ReadSectorsNoting((cluster - 2) * sectorsPerCluster, place,
+                                                          static_cast<std::uint32_t>(sectorsPerCluster),
+                                                          copy.unreadable, fileOffset)
+                                      : kReadSectorFailed;
+      if (cluster < 2) {
+        std::fill(place, place + clusterBytes, std::uint8_t{0});
+        copy.unreadable.Add(fileOffset, clusterBytes);
+      }
+      if (result != kReadOk) {
+        Log().Format("Cluster %u could not be read completely; zeros stand in for it", cluster);
       }
       gathered += clusterBytes;
     }
     const auto bytes = static_cast<std::uint32_t>(std::min(gathered, remaining));
-    if (WriteRecoveredBytes(target, m_recoveryBuffer.data(), bytes) == WriteOutcome::DiskFull) {
-      return kRecoverDiskFull;
-    }
+    if (!WriteRecoveredBytes(target, m_recoveryBuffer.data(), bytes, copy)) return;
     remaining -= bytes;
   }
-  return stopped ? kRecoverStopped : kRecoverDone;
+  if (stopped) copy.end = FileCopy::End::Stopped;
+  // The cluster list always covers the size, so bytes remain only when the
+  // file system could name no cluster for them.
+  if (remaining > 0 && !stopped) copy.unreadable.Add(copy.size - remaining, remaining);
 }
 
 int CFATParser::RecoverNode(TreeNode& node, const std::string& folder, int& files, int& folders,
                             int /*nesting*/, int renameMode, const WString* /*wideFolder*/) {
-  if (const auto early = CheckRecoveryEntry(node)) return *early;
+  if (const auto early = CheckRecoveryEntry(*this, node)) return *early;
   try {
     Log().Format("recovering node %s.", node.name.c_str());
     Log().Format("node key is %u", node.key);
@@ -72,19 +85,24 @@ int CFATParser::RecoverNode(TreeNode& node, const std::string& folder, int& file
     Log().Message("File detected. Processing..");
     if (ClusterBytes() == 0) {
       Log().Message("Can't find file.");
+      RecoveryProblem problem;
+      problem.kind = RecoveryProblemKind::NotFound;
+      problem.size = node.size;
+      ReportRecoveryProblem(*this, node, std::move(problem));
       return kRecoverNotFound;
     }
     // A missing destination folder is reported as such, not as a success.
     DestinationFile destination = CreateDestinationFile(target, folder, renameMode, kRecoverPathMissing);
-    if (destination.result != kRecoverDone) return destination.result;
-    SetRecoveredFileTimes(destination.handle, node);
-    const int copied = CopyRecoveryClusters(node, destination.handle);
-    SetRecoveredFileTimes(destination.handle, node);
-    platform::CloseFile(destination.handle);
-    if (copied != kRecoverDone) return copied;  // a partial file stays
-    files += 1;
-    Log().Message("File was successfully recovered");
-    return kRecoverDone;
+    if (destination.result != kRecoverDone) {
+      ReportNotCreated(*this, node, target, destination);
+      return destination.result;
+    }
+    FileCopy copy;
+    copy.size = static_cast<std::uint32_t>(node.size);  // the 32-bit size of the directory entry
+    CopyRecoveryClusters(node, destination.handle, copy);
+    const int result = FinishRecoveredFile(*this, node, destination, copy, files);
+    if (result == kRecoverDone) Log().Message("File was successfully recovered");
+    return result;
   } catch (const std::exception&) {
     Log().Error("!!!---Error while recovering---!!!");
     return kRecoverNothingDone;

@@ -30,4 +30,21 @@ int CFATParser::RecoveryClusterList(const TreeNode& node, std::vector<std::uint3
   return BreakRequested() ? kScanStopped : 0;
 }
 
+float CFATParser::EstimateDamageLevel(const TreeNode& node) const {
+  const std::uint64_t clusterBytes = ClusterBytes();
+  if (clusterBytes == 0 || node.size == 0 || node.key < 2) return 0.0f;
+  const std::uint64_t needed = (node.size + clusterBytes - 1) / clusterBytes;
+  // A deleted file's chain is free, so recovery takes its clusters to follow
+  // its first one: the share past the end follows from the geometry, with no
+  // cluster list, so that a scan of many large entries stays quick. A cluster
+  // whose first sector is on the device counts as there.
+  const std::uint64_t deviceSectors = Drive() != nullptr ? Drive()->TotalSectors() : 0;
+  const std::uint64_t dataSectors = deviceSectors > VolumeStartSector() ? deviceSectors - VolumeStartSector() : 0;
+  const std::uint64_t sectorsPerCluster = clusterBytes / kSectorSize;
+  const std::uint64_t clustersOnDevice = (dataSectors + sectorsPerCluster - 1) / sectorsPerCluster;
+  const std::uint64_t index = node.key - 2;
+  const std::uint64_t present = index < clustersOnDevice ? std::min(needed, clustersOnDevice - index) : 0;
+  return DamageLevelOf(needed - present, needed);
+}
+
 }  // namespace tv

@@ -123,6 +123,7 @@ int CFATParser::PrepareDirectoryAndFilesTree(TreeNode& parent, double progressFr
             node->modifiedTime = info.lastWriteTime;
             node->creationTime = info.creationTime;
             node->size = LeReader(entry).U32(fat::entry::kFileSize);
+            if (deleted) node->damageLevel = EstimateDamageLevel(*node);
             node->parent = &parent;
             AppendChild(parent, std::move(node));
             ++added;

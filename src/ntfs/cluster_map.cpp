@@ -1,8 +1,10 @@
 // The volume's cluster bitmap ($Bitmap, record 6) and the damage estimate of
-// a deleted file: the share of its clusters that other data has taken since.
+// a deleted file: the share of its clusters that other data has taken since,
+// that lie past the end of the device, or that its size claims beyond its runs.
 #include <algorithm>
 #include <bit>
 #include <cinttypes>
+#include <limits>
 #include <new>
 
 #include "log/log.h"
@@ -72,31 +74,43 @@ float CNTFSParser::EstimateDamageLevel(CMFTRecord& record) {
 
   Log().Error("EstimateDamageLevel - trying to extract run list");
   RunList runs;
-  if (data != _CMFTRecord::kAbsent) {
-    record.ExtractRunList(data, runs);
-  } else {
-    CMFTRecord::ListOutput output;
-    output.runs = &runs;
-    record.ExtractAttrFromAttrList(kAttrData, output);
-  }
+  const std::uint64_t statedSize = record.DataRuns(runs);
   Log().Error("EstimateDamageLevel - run list was successfully extracted");
+
+  // A data size beyond what the runs hold (a damaged record): the clusters
+  // it claims past them are nowhere on the volume.
+  constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+  const std::uint64_t clusterBytes = ClusterBytes();
+  const std::uint64_t covered = CoveredClusters(runs, TotalClusters());
+  const std::uint64_t statedClusters = clusterBytes == 0 ? 0 : (statedSize + clusterBytes - 1) / clusterBytes;
+  const std::uint64_t missing = statedClusters > covered ? statedClusters - covered : 0;
   if (runs.empty()) {
     Log().Error("EstimateDamageLevel - lpDataRunList is equal to null");
-    return 0.0f;
+    return missing > 0 ? 1.0f : 0.0f;
   }
 
   // Sparse runs hold no clusters of the volume, so nothing of them can have
-  // been taken; a file with no allocated run is intact.
-  std::uint64_t total = 0;
-  std::uint64_t free = 0;
+  // been taken; a file with no allocated run is intact. Clusters past the
+  // end of the device (an image cut short) are lost like taken ones.
+  const std::uint64_t onDevice = ClustersOnDevice();
+  std::uint64_t total = missing;
+  std::uint64_t lost = missing;
+  std::uint64_t pastEnd = 0;
+  // Run lengths of a damaged record can overflow the sums.
+  const auto add = [](std::uint64_t& sum, std::uint64_t value) { sum = value > kMax - sum ? kMax : sum + value; };
   for (const Run& run : runs) {
     if (run.IsSparse()) continue;
-    total += run.length;
-    free += run.length - m_clusterMap.CountUsed(run.lcn, run.length);
+    const std::uint64_t present = run.lcn < onDevice ? std::min(run.length, onDevice - run.lcn) : 0;
+    add(total, run.length);
+    add(pastEnd, run.length - present);
+    add(lost, run.length - present);
+    add(lost, m_clusterMap.CountUsed(run.lcn, present));
   }
-  if (total == 0) return 0.0f;
-  // Run lengths of a damaged record can overflow the sums; keep the result a share.
-  return std::clamp(static_cast<float>(1.0 - static_cast<double>(free) / static_cast<double>(total)), 0.0f, 1.0f);
+  if (pastEnd > 0) {
+    Log().Format("EstimateDamageLevel - record %u: %" PRIu64 " of its clusters lie past the end of the device",
+                 record.Number(), pastEnd);
+  }
+  return DamageLevelOf(lost, total);
 }
 
 }  // namespace tv

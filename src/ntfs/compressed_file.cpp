@@ -52,21 +52,29 @@ class UnitCursor {
 
 int CNTFSParser::UncompressFile(CMFTRecord& record) {
   try {
+    const auto size = static_cast<std::uint64_t>(std::max<std::int64_t>(record.m_nFileSize, 0));
     record.m_szScratchName = platform::UniqueTempFileName(ScratchFolder(), "___");
-    if (record.m_szScratchName.empty()) return -1;
-    platform::OpenMode mode;
-    mode.access = platform::Access::ReadWrite;
-    mode.disposition = platform::Disposition::CreateAlways;
-    mode.shareRead = true;
-    mode.shareWrite = true;
-    record.m_hScratch = platform::OpenFile(record.m_szScratchName, mode);
-    if (record.m_hScratch == platform::kInvalidFile) return -1;
+    if (!record.m_szScratchName.empty()) {
+      platform::OpenMode mode;
+      mode.access = platform::Access::ReadWrite;
+      mode.disposition = platform::Disposition::CreateAlways;
+      mode.shareRead = true;
+      mode.shareWrite = true;
+      record.m_hScratch = platform::OpenFile(record.m_szScratchName, mode);
+    }
+    if (record.m_hScratch == platform::kInvalidFile) {
+      Log().Format("CMFTRecord::UncompressFile() - record %u: no scratch file could be created in %s",
+                   record.Number(), ScratchFolder().c_str());
+      record.m_unreadable.Add(0, size);
+      record.m_unreadable.SetReason("no scratch file could be created in " + ScratchFolder() +
+                                    " to expand the compressed file into");
+      return -1;
+    }
 
     const std::uint64_t clusterBytes = ClusterBytes();
     const std::size_t unitBytes = static_cast<std::size_t>(kCompressionUnitClusters * clusterBytes);
     std::vector<std::uint8_t> input(unitBytes);
     std::vector<std::uint8_t> output(unitBytes);
-    const auto size = static_cast<std::uint64_t>(std::max<std::int64_t>(record.m_nFileSize, 0));
     std::uint64_t written = 0;
     int result = 0;
     UnitCursor cursor(record.m_runList);
@@ -76,6 +84,7 @@ int CNTFSParser::UncompressFile(CMFTRecord& record) {
         Log().Format("CMFTRecord::UncompressFile() - record %u: the run list ends at byte %" PRIu64 " of %" PRIu64,
                      record.Number(), written, size);
         record.m_bDataDamaged = true;
+        record.m_unreadable.Add(written, size - written);
         result = -1;
         break;
       }
@@ -114,10 +123,19 @@ int CNTFSParser::UncompressFile(CMFTRecord& record) {
           readOk = false;
         }
       }
-      if (!readOk) record.m_bDataDamaged = true;
+      if (!readOk) {
+        // A unit is expanded as a whole: a bad spot anywhere spoils all of it.
+        record.m_bDataDamaged = true;
+        record.m_unreadable.Add(written, bytes);
+      }
       std::uint32_t done = 0;
       if (!platform::WriteFile(record.m_hScratch, output.data(), static_cast<std::uint32_t>(bytes), &done) ||
           done != bytes) {
+        Log().Format("CMFTRecord::UncompressFile() - record %u: the scratch file %s could not be written",
+                     record.Number(), record.m_szScratchName.c_str());
+        record.m_unreadable.Add(written, size - written);
+        record.m_unreadable.SetReason("the scratch file " + record.m_szScratchName +
+                                      " for the expanded data could not be written");
         result = -1;
         break;
       }

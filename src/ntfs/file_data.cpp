@@ -18,7 +18,6 @@ using namespace ntfs;
 
 namespace {
 
-constexpr std::uint64_t kSizeMask = (std::uint64_t{1} << 40) - 1;
 // Longest piece of whole sectors read in one drive call (32 MiB).
 constexpr std::uint32_t kMaxSectorsPerPiece = 65536;
 
@@ -35,7 +34,7 @@ void CNTFSParser::PrepareFileData(CMFTRecord& record, bool logSteps) {
     if (logSteps) Log().Message("Try to extract run list");
     record.ExtractRunList(data, record.m_runList);
     if (logSteps) Log().Message("End of extract run list");
-    record.m_nFileSize = static_cast<std::int64_t>(record.AttributeReader(data).U64(attr::kDataSize) & kSizeMask);
+    record.m_nFileSize = record.SizeWithinRuns(record.AttributeReader(data).U64(attr::kDataSize), record.m_runList);
     record.m_bHasData = true;
   } else if (data != _CMFTRecord::kAbsent) {
     LeReader attribute = record.AttributeReader(data);
@@ -53,7 +52,7 @@ void CNTFSParser::PrepareFileData(CMFTRecord& record, bool logSteps) {
     output.runs = &record.m_runList;
     record.ExtractAttrFromAttrList(kAttrData, output);
     if (logSteps) Log().Message("End of extract attribute list");
-    record.m_nFileSize = static_cast<std::int64_t>(output.dataSize & kSizeMask);
+    record.m_nFileSize = record.SizeWithinRuns(output.dataSize, record.m_runList);
     record.m_bHasData = output.sizesFound || !record.m_runList.empty();
   } else {
     record.m_nFileSize = 0;
@@ -133,27 +132,28 @@ bool CNTFSParser::ReadRuns(CMFTRecord& record, std::uint8_t* buffer, std::uint32
   const std::uint64_t clusterBytes = ClusterBytes();
   bool complete = true;
   std::uint8_t bounce[kSectorBytes];
-  // Reads `length` bytes at byte `address` of the volume: partial sectors
-  // through the bounce sector, whole ones straight into the buffer.
-  const auto readBytes = [&](std::uint64_t address, std::uint8_t* out, std::uint64_t length) {
+  // Reads `length` bytes at byte `address` of the volume into `out`, which
+  // holds the file's bytes from `fileOffset` on: partial sectors through the
+  // bounce sector, whole ones straight into the buffer. Unreadable bytes
+  // become zeros and are noted in the record's unreadable ranges.
+  const auto readBytes = [&](std::uint64_t address, std::uint8_t* out, std::uint64_t length, std::uint64_t fileOffset) {
     std::uint64_t sector = address / kSectorBytes;
     std::uint64_t skip = address % kSectorBytes;
     while (length > 0) {
       const std::uint64_t firstSector = sector;
-      std::uint32_t sectorsRead = 0;
       int result = kReadOk;
       std::uint64_t piece = 0;
       if (skip != 0 || length < kSectorBytes) {
         piece = std::min<std::uint64_t>(kSectorBytes - skip, length);
-        result = ReadSectors(sector, bounce, 1, sectorsRead);
-        if (result != kReadOk && result != kReadSectorFailed) std::memset(bounce, 0, sizeof bounce);
+        UnreadableRanges sectorGaps;
+        result = ReadSectorsNoting(sector, bounce, 1, sectorGaps, 0);
         std::memcpy(out, bounce + skip, static_cast<std::size_t>(piece));
+        if (!sectorGaps.Empty()) record.m_unreadable.Add(fileOffset, piece);
         sector += 1;
       } else {
         const std::uint64_t sectors = std::min<std::uint64_t>(length / kSectorBytes, kMaxSectorsPerPiece);
         piece = sectors * kSectorBytes;
-        result = ReadSectors(sector, out, static_cast<std::uint32_t>(sectors), sectorsRead);
-        if (result != kReadOk && result != kReadSectorFailed) std::memset(out, 0, static_cast<std::size_t>(piece));
+        result = ReadSectorsNoting(sector, out, static_cast<std::uint32_t>(sectors), record.m_unreadable, fileOffset);
         sector += sectors;
       }
       if (result != kReadOk) {
@@ -164,6 +164,7 @@ bool CNTFSParser::ReadRuns(CMFTRecord& record, std::uint8_t* buffer, std::uint32
       }
       skip = 0;
       out += piece;
+      fileOffset += piece;
       length -= piece;
     }
   };
@@ -175,6 +176,11 @@ bool CNTFSParser::ReadRuns(CMFTRecord& record, std::uint8_t* buffer, std::uint32
       // The run list ends before the file does: the rest is not on the volume.
       Log().Format("CNTFSParser::ReadFile() - record %u: the run list ends at byte %" PRIu64 " of the file",
                    record.Number(), record.m_nPosition);
+      // Zeros stand in for it, all at once rather than sector by sector.
+      std::memset(buffer + done, 0, count - done);
+      record.m_unreadable.Add(record.m_nPosition, count - done);
+      record.m_nPosition += count - done;
+      done = count;
       return false;
     }
     const Run& run = runs[record.m_nRunIndex];
@@ -191,9 +197,10 @@ bool CNTFSParser::ReadRuns(CMFTRecord& record, std::uint8_t* buffer, std::uint32
       const std::uint64_t start = SaturatingMultiply(run.lcn, clusterBytes);
       if (start == std::numeric_limits<std::uint64_t>::max()) {
         std::memset(buffer + done, 0, static_cast<std::size_t>(take));
+        record.m_unreadable.Add(record.m_nPosition, take);
         complete = false;
       } else {
-        readBytes(start + record.m_nRunOffset, buffer + done, take);
+        readBytes(start + record.m_nRunOffset, buffer + done, take, record.m_nPosition);
       }
     }
     done += static_cast<std::uint32_t>(take);

@@ -79,11 +79,13 @@ int CNTFSParser::AppendIndexRoot(CMFTRecord& record, std::uint16_t attribute, st
 
 int CNTFSParser::ReadIndexBlocks(const RunList& runs, std::uint32_t blockSize, std::vector<std::uint8_t>& entries) {
   const std::uint64_t clusterBytes = ClusterBytes();
+  // Clusters beyond the volume read as zeros and hold no block, so an index
+  // never takes more clusters than the volume has.
+  const std::uint64_t limit = std::min(kMaxIndexAllocationBytes / clusterBytes, TotalClusters());
   std::uint64_t clusters = 0;
   for (const Run& run : runs) {
-    if (run.IsSparse()) break;
-    clusters += std::min(run.length, kMaxIndexAllocationBytes / clusterBytes - clusters);
-    if (clusters * clusterBytes >= kMaxIndexAllocationBytes) break;
+    if (run.IsSparse() || clusters >= limit) break;
+    clusters += std::min(run.length, limit - clusters);
   }
   if (clusters == 0) return 0;
   std::vector<std::uint8_t> buffer;

@@ -18,6 +18,7 @@
 #include "disk/le_reader.h"
 #include "ntfs/ntfs_layout.h"
 #include "ntfs/run_list.h"
+#include "parser/recovery_report.h"
 #include "platform/files.h"
 #include "platform/types.h"
 
@@ -155,7 +156,17 @@ class CMFTRecord : public _CMFTRecord {
 
   // The file size: the unnamed $DATA's data size (non-resident) or value
   // length (resident), else what the attribute list reports; 0 without data.
+  // A non-resident size is cut to what the runs hold (SizeWithinRuns).
   std::int64_t FileSize();
+  // Appends the runs of the non-resident unnamed $DATA (through the
+  // attribute list when the base record holds none) to `runs` and gives the
+  // data size the record states for it, modulo 2^40; 0 for resident or
+  // missing data.
+  std::uint64_t DataRuns(RunList& runs);
+  // A stated data size cut to the bytes that `runs` hold: a damaged record
+  // may state more than its runs map, and the runs are what lies on the
+  // volume. Logs when it cuts. Modulo 2^40 like every size.
+  std::int64_t SizeWithinRuns(std::uint64_t size, const RunList& runs) const;
   // LCN of the first run of the unnamed $DATA (through the attribute list
   // when the base record holds none); 0 when there is none.
   std::int64_t FirstCluster();
@@ -198,6 +209,8 @@ class CMFTRecord : public _CMFTRecord {
   bool m_bHasData = false;
   // Set when part of a compressed file could not be read or expanded.
   bool m_bDataDamaged = false;
+  // The bytes of the file that reads could not deliver (zeros stand in).
+  UnreadableRanges m_unreadable;
   // The expanded copy of a compressed file.
   platform::FileHandle m_hScratch = platform::kInvalidFile;
   std::string m_szScratchName;

@@ -40,6 +40,7 @@ ScanCounters& PublishedScanCounters();
 // The record behind an NTFS file or directory handle.
 struct NtfsOpenRecord : OpenDirectoryRecord {
   std::unique_ptr<CMFTRecord> record;
+  const UnreadableRanges* UnreadableData() const override { return record ? &record->m_unreadable : nullptr; }
 };
 
 class CNTFSParser : public CFileSystemParser {
@@ -85,6 +86,10 @@ class CNTFSParser : public CFileSystemParser {
 
   std::uint32_t ClusterBytes() const { return m_nSectorsPerCluster * ntfs::kSectorBytes; }
   std::uint64_t TotalClusters() const;
+  // Clusters of the volume that lie on the device: fewer than TotalClusters
+  // when the device ends early (an image cut short). A cluster whose first
+  // sector is on the device counts.
+  std::uint64_t ClustersOnDevice() const;
   // Reads `clusters` clusters at `lcn` into `buffer`; zeros stand in for
   // clusters that cannot be read or lie beyond the volume. True when every
   // cluster was read.
@@ -97,7 +102,9 @@ class CNTFSParser : public CFileSystemParser {
   // Appends the kept entries of the $INDEX_ROOT at `attribute`.
   int AppendIndexRoot(CMFTRecord& record, std::uint16_t attribute, std::vector<std::uint8_t>& entries);
 
-  // Share of the clusters of a deleted file's data that are in use now.
+  // Share of the clusters of a deleted file's data that are in use now, lie
+  // past the end of the device, or lie beyond its runs (a data size the runs
+  // do not cover).
   float EstimateDamageLevel(CMFTRecord& record);
 
   const ClusterMap& Clusters() const { return m_clusterMap; }

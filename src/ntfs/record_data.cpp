@@ -1,4 +1,5 @@
 // CMFTRecord: the file size, first cluster and run list of a record's data.
+#include <cinttypes>
 #include <new>
 
 #include "log/log.h"
@@ -25,19 +26,41 @@ CMFTRecord::~CMFTRecord() {
 
 std::int64_t CMFTRecord::FileSize() {
   if (m_nFileSize >= 0) return m_nFileSize;
-  std::uint64_t size = 0;
-  if (m_data != kAbsent) {
-    LeReader data = AttributeReader(m_data);
-    size = IsNonResident(m_data) ? data.U64(attr::kDataSize) : data.U32(attr::kValueLength);
-  } else if (m_attributeList != kAbsent && m_pParser != nullptr) {
-    RunList discarded;
-    ListOutput output;
-    output.runs = &discarded;
-    ExtractAttrFromAttrList(kAttrData, output);
-    size = output.dataSize;
+  if (m_data != kAbsent && !IsNonResident(m_data)) {
+    m_nFileSize = AttributeReader(m_data).U32(attr::kValueLength);
+    return m_nFileSize;
   }
-  m_nFileSize = static_cast<std::int64_t>(size & kSizeMask);
+  RunList runs;
+  const std::uint64_t size = DataRuns(runs);
+  m_nFileSize = SizeWithinRuns(size, runs);
   return m_nFileSize;
+}
+
+std::uint64_t CMFTRecord::DataRuns(RunList& runs) {
+  if (m_data != kAbsent) {
+    if (!IsNonResident(m_data)) return 0;
+    ExtractRunList(m_data, runs);
+    return AttributeReader(m_data).U64(attr::kDataSize) & kSizeMask;
+  }
+  if (m_attributeList == kAbsent || m_pParser == nullptr) return 0;
+  ListOutput output;
+  output.runs = &runs;
+  ExtractAttrFromAttrList(kAttrData, output);
+  return output.dataSize & kSizeMask;
+}
+
+std::int64_t CMFTRecord::SizeWithinRuns(std::uint64_t size, const RunList& runs) const {
+  size &= kSizeMask;
+  const std::uint64_t clusterBytes = m_pParser != nullptr ? m_pParser->ClusterBytes() : 0;
+  if (clusterBytes == 0) return static_cast<std::int64_t>(size);
+  // Sparse runs count: a sparse file's runs cover its whole size.
+  const std::uint64_t clusters = CoveredClusters(runs, m_pParser->TotalClusters());
+  const std::uint64_t covered = clusters > kSizeMask / clusterBytes ? kSizeMask : clusters * clusterBytes;
+  if (size <= covered) return static_cast<std::int64_t>(size);
+  Log().Format("CMFTRecord::SizeWithinRuns() - record %u: the data size %" PRIu64
+               " is more than its runs hold; cut to %" PRIu64 " bytes",
+               m_nRecordNumber, size, covered);
+  return static_cast<std::int64_t>(covered);
 }
 
 std::int64_t CMFTRecord::FirstCluster() {

@@ -1,5 +1,6 @@
 #include "ntfs/run_list.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "disk/le_reader.h"
@@ -78,6 +79,18 @@ std::uint64_t TotalClusters(const RunList& runs) {
                 : total + run.length;
   }
   return total;
+}
+
+std::uint64_t CoveredClusters(const RunList& runs, std::uint64_t volumeClusters) {
+  constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+  std::uint64_t sparse = 0;
+  std::uint64_t allocated = 0;
+  for (const Run& run : runs) {
+    std::uint64_t& sum = run.IsSparse() ? sparse : allocated;
+    sum = run.length > kMax - sum ? kMax : sum + run.length;
+  }
+  allocated = std::min(allocated, volumeClusters);
+  return sparse > kMax - allocated ? kMax : sparse + allocated;
 }
 
 }  // namespace tv::ntfs

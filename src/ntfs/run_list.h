@@ -51,4 +51,9 @@ std::size_t DecodeRunList(std::span<const std::uint8_t> area, std::size_t positi
 // Clusters of all runs, sparse ones included; saturates instead of wrapping.
 std::uint64_t TotalClusters(const RunList& runs);
 
+// Clusters of a file that its runs can account for: the sparse ones, and at
+// most `volumeClusters` allocated ones, since no file holds more of the
+// volume than the volume has. Saturates instead of wrapping.
+std::uint64_t CoveredClusters(const RunList& runs, std::uint64_t volumeClusters);
+
 }  // namespace tv::ntfs

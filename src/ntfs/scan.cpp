@@ -42,10 +42,15 @@ class ScanState {
     m_orphans.present = 0;
   }
   ~ScanState() {
-    for (std::size_t i = 0; i < m_map.size(); ++i) {
-      TreeNode* node = m_map[i];
-      if (node != nullptr && node != &m_root && node->parent == nullptr) delete node;
+    // A parentless node may own children that lie later in the map, so the
+    // map is read whole before anything is freed: the parentless nodes are
+    // first gathered at its front (no allocation in a destructor). They are
+    // the tops of their chains, none of them lies below another.
+    std::size_t unowned = 0;
+    for (TreeNode* node : m_map) {
+      if (node != nullptr && node != &m_root && node->parent == nullptr) m_map[unowned++] = node;
     }
+    for (std::size_t i = 0; i < unowned; ++i) delete m_map[i];
   }
   ScanState(const ScanState&) = delete;
   ScanState& operator=(const ScanState&) = delete;

@@ -41,6 +41,13 @@ std::uint64_t CNTFSParser::TotalClusters() const {
   return m_nSectorsPerCluster == 0 ? 0 : m_nDiskSizeSectors / m_nSectorsPerCluster;
 }
 
+std::uint64_t CNTFSParser::ClustersOnDevice() const {
+  const std::uint64_t deviceSectors = Drive() != nullptr ? Drive()->TotalSectors() : 0;
+  if (m_nSectorsPerCluster == 0 || deviceSectors <= VolumeStartSector()) return 0;
+  const std::uint64_t sectors = deviceSectors - VolumeStartSector();
+  return std::min(TotalClusters(), sectors / m_nSectorsPerCluster + (sectors % m_nSectorsPerCluster != 0 ? 1 : 0));
+}
+
 bool CNTFSParser::CheckGeometry() {
   LeReader bootReader{std::span<const std::uint8_t>(m_bootSector)};
   const auto recordCode = static_cast<std::int8_t>(bootReader.U8(boot::kClustersPerRecord));

@@ -18,12 +18,15 @@ constexpr std::size_t kBytesPerSectorOffset = 11;
 constexpr std::size_t kSectorsPerClusterOffset = 13;
 
 // The folder for the parser's scratch files: "qzx_temp" in this program's
-// folder when tvcore is installed, else in the system's temporary folder.
+// folder when tvcore is installed and that folder can be used, else in the
+// system's temporary folder.
 std::string MakeScratchFolder() {
-  const std::string base = ProductDataFolder(DefaultTvcorePath(), "GetTempFilesFolder")
-                               .value_or(platform::TempFolder());
-  std::string folder = platform::JoinPath(base, "qzx_temp");
-  platform::CreateDirectory(folder);  // an existing folder is fine
+  if (const auto product = ProductDataFolder(DefaultTvcorePath(), "GetTempFilesFolder")) {
+    std::string folder = platform::JoinPath(*product, "qzx_temp");
+    if (platform::CreateDirectoryPath(folder)) return folder;
+  }
+  std::string folder = platform::JoinPath(platform::TempFolder(), "qzx_temp");
+  platform::CreateDirectoryPath(folder);  // an existing folder is fine
   return folder;
 }
 
@@ -68,6 +71,34 @@ int CFileSystemParser::ReadSectors(std::uint64_t sector, void* buffer, std::uint
   if (!m_pDrive) return kReadSectorFailed;
   if (sector > std::numeric_limits<std::uint64_t>::max() - m_nVolumeStartSector) return kReadOutOfRange;
   return m_pDrive->ReadSectors(sector + m_nVolumeStartSector, buffer, count, &countOut);
+}
+
+int CFileSystemParser::ReadSectorsNoting(std::uint64_t sector, void* buffer, std::uint32_t count,
+                                         UnreadableRanges& gaps, std::uint64_t gapOffset) {
+  std::uint32_t countOut = 0;
+  const int result = ReadSectors(sector, buffer, count, countOut);
+  if (result == kReadOk && countOut == count) return result;
+  auto* bytes = static_cast<std::uint8_t*>(buffer);
+  const auto markSectors = [&](std::uint64_t first, std::uint64_t sectors) {
+    std::memset(bytes + first * kSectorSize, 0, static_cast<std::size_t>(sectors * kSectorSize));
+    gaps.Add(gapOffset + first * kSectorSize, sectors * kSectorSize);
+  };
+  if (result != kReadOk && result != kReadSectorFailed) {
+    markSectors(0, count);
+    return result;
+  }
+  // The drive shortens a read that runs past the end of the volume: what
+  // lies beyond is not on the volume at all.
+  const std::uint64_t first = sector + m_nVolumeStartSector;
+  const std::uint64_t total = m_pDrive->TotalSectors();
+  const std::uint64_t onVolume = first < total ? std::min<std::uint64_t>(count, total - first) : 0;
+  if (result == kReadSectorFailed) {
+    for (const std::uint64_t bad : m_pDrive->LastUnreadableSectors()) {
+      if (bad >= first && bad - first < onVolume) markSectors(bad - first, 1);
+    }
+  }
+  if (onVolume < count) markSectors(onVolume, count - onVolume);
+  return onVolume < count && result == kReadOk ? kReadSectorFailed : result;
 }
 
 int CFileSystemParser::ReadAt(std::uint64_t sector, void* buffer, std::uint32_t count,

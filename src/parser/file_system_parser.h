@@ -15,6 +15,7 @@
 
 #include "disk/disk_drive.h"
 #include "parser/find_data.h"
+#include "parser/recovery_report.h"
 #include "parser/tree_node.h"
 #include "platform/types.h"
 
@@ -170,6 +171,12 @@ class CFileSystemParser {
   // Sector reads relative to the volume's start sector (see CDiskDrive).
   int ReadSectors(std::uint64_t sector, void* buffer, std::uint32_t count, std::uint32_t& countOut);
   int ReadAt(std::uint64_t sector, void* buffer, std::uint32_t count, std::uint32_t& countOut);
+  // ReadSectors for file data: every byte that could not be read, or that
+  // lies past the end of the volume, is zero in `buffer` and added to `gaps`
+  // (the first sector's first byte counts as `gapOffset`). kReadOk when all
+  // sectors were read.
+  int ReadSectorsNoting(std::uint64_t sector, void* buffer, std::uint32_t count, UnreadableRanges& gaps,
+                        std::uint64_t gapOffset);
   // Reads `clusterCount` clusters from `cluster` (counted from the volume's
   // start sector); `countOut` is in clusters.
   int ReadClusters(std::uint64_t cluster, void* buffer, std::uint32_t clusterCount,
@@ -199,6 +206,11 @@ class CFileSystemParser {
   CDiskDrive* Drive() const { return m_pDrive.get(); }
   DirectoryHandle RootDirectory() const { return m_hRootDirectory; }
   DirectoryHandle CurrentDirectory() const { return m_hCurrentDirectory; }
+
+  // The report of the running recovery: RecoverNode adds every entry it
+  // could not write completely. Null outside a run; nothing is collected then.
+  void SetRecoveryReport(RecoveryReport* report) { m_pRecoveryReport = report; }
+  RecoveryReport* GetRecoveryReport() const { return m_pRecoveryReport; }
 
   // Set and read by the application.
   // Deleted entries counted by the last folder listing.
@@ -237,6 +249,7 @@ class CFileSystemParser {
   std::unique_ptr<CDiskDrive> m_pDrive;
   DirectoryHandle m_hCurrentDirectory = kInvalidHandle;
   DirectoryHandle m_hRootDirectory = kInvalidHandle;
+  RecoveryReport* m_pRecoveryReport = nullptr;
 
  private:
   std::vector<std::unique_ptr<OpenDirectoryRecord>> m_directoryTable;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "parser/recovery_report.h"
 #include "platform/types.h"
 
 namespace tv {
@@ -32,6 +33,10 @@ struct OpenDirectoryRecord {
   std::vector<std::uint8_t> data;
   // Successful opens not yet closed.
   std::uint32_t useCount = 0;
+
+  // For an open file: the byte ranges its reads could not deliver so far
+  // (zeros stood in for them); null when the parser keeps no such record.
+  virtual const UnreadableRanges* UnreadableData() const { return nullptr; }
 
   std::uint32_t DataSize() const {
     return data.size() > std::numeric_limits<std::uint32_t>::max()

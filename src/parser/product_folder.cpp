@@ -27,6 +27,15 @@ class LoadedLibrary {
   platform::LibraryHandle m_handle;
 };
 
+// True when a file can be made in `folder`: a folder that exists may still
+// be read-only, or belong to someone else.
+bool CanWriteIn(const std::string& folder) {
+  const std::string probe = platform::UniqueTempFileName(folder, "vtl");
+  if (probe.empty()) return false;
+  platform::DeleteFile(probe);
+  return true;
+}
+
 }  // namespace
 
 std::string DefaultTvcorePath() {
@@ -43,12 +52,13 @@ std::optional<std::string> ProductDataFolder(const std::string& libraryPath,
   const auto initialize = reinterpret_cast<InitializeFunction>(initializeSymbol);
   initialize(kProductNumber + 256);
 
-  // An existing folder is fine; a folder that cannot be made shows up later,
-  // when a file in it cannot be created.
-  std::string folder = platform::JoinPath(platform::AppDataFolder(), kMakerFolderName);
-  platform::CreateDirectory(folder);
-  folder = platform::JoinPath(folder, kProductShortCode);
-  platform::CreateDirectory(folder);
+  // The application-data folder itself may not exist yet (a new user, a
+  // fresh container), so the whole path is made. A folder that cannot be
+  // made or written counts as no folder: the caller then does without, as
+  // without tvcore.
+  const std::string folder = platform::JoinPath(
+      platform::JoinPath(platform::AppDataFolder(), kMakerFolderName), kProductShortCode);
+  if (!platform::CreateDirectoryPath(folder) || !CanWriteIn(folder)) return std::nullopt;
   return folder + platform::kPathSeparator;
 }
 

@@ -17,9 +17,10 @@ std::string DefaultTvcorePath();
 
 // Loads tvcore from `libraryPath`; when it loads and exports both
 // `folderExport` and "Initialize", calls Initialize(product number + 256),
-// makes ".../Vardelin/vtl/" in the application-data folder (each level
-// created when missing) and returns it with a trailing separator. Without the
-// library or either export: nullopt, silently. The library is released again.
+// makes ".../Vardelin/vtl/" in the application-data folder (with every
+// missing folder above it) and returns it with a trailing separator. Without
+// the library or either export, or when that folder cannot be made or a file
+// cannot be created in it: nullopt, silently. The library is released again.
 std::optional<std::string> ProductDataFolder(const std::string& libraryPath,
                                              const char* folderExport);
 

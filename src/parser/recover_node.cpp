@@ -21,33 +21,49 @@ constexpr std::uint32_t kZeroFillUnit = 512;
 // Copies the open parser file into the destination. Every byte lands at its
 // own offset: where the parser can deliver nothing, one sector of zeros
 // stands in and the parser file is moved on past it, so the bytes after an
-// unreadable spot keep their places.
-int CopyParserFile(CFileSystemParser& parser, DirectoryHandle source, platform::FileHandle target,
-                   std::uint64_t size) {
+// unreadable spot keep their places. The ranges that zeros stand in for end
+// up in copy.unreadable.
+void CopyParserFile(CFileSystemParser& parser, DirectoryHandle source, platform::FileHandle target, FileCopy& copy) {
   static std::vector<std::uint8_t> copyBuffer;  // one recovery runs at a time
   if (copyBuffer.size() != kRecoveryChunkBytes) copyBuffer.assign(kRecoveryChunkBytes, 0);
+  const OpenDirectoryRecord* open = parser.GetDirectoryRecord(source);
+  // A parser that keeps the unreadable ranges of its files says exactly
+  // where its reads fell short; for any other, a read that reports a failure
+  // makes all the bytes it gave suspect.
+  const UnreadableRanges* known = open != nullptr ? open->UnreadableData() : nullptr;
   std::uint64_t offset = 0;
-  while (offset < size) {
-    if (BreakRequested()) return kRecoverStopped;
-    const auto chunk = static_cast<std::uint32_t>(std::min<std::uint64_t>(size - offset, kRecoveryChunkBytes));
+  while (offset < copy.size) {
+    if (BreakRequested()) {
+      copy.end = FileCopy::End::Stopped;
+      break;
+    }
+    const auto chunk = static_cast<std::uint32_t>(std::min<std::uint64_t>(copy.size - offset, kRecoveryChunkBytes));
     std::uint32_t filled = 0;
     while (filled < chunk) {
       std::uint32_t got = 0;
-      parser.ReadFile(source, copyBuffer.data() + filled, chunk - filled, got);
+      const int complete = parser.ReadFile(source, copyBuffer.data() + filled, chunk - filled, got);
+      got = std::min(got, chunk - filled);
       if (got > 0) {
-        filled += std::min(got, chunk - filled);
+        if (complete == 0 && known == nullptr) copy.unreadable.Add(offset + filled, got);
+        filled += got;
         continue;
       }
       const std::uint32_t gap = std::min(kZeroFillUnit, chunk - filled);
       Log().Format("Nothing could be read at offset %" PRIu64 "; %u zero bytes stand in", offset + filled, gap);
       std::memset(copyBuffer.data() + filled, 0, gap);
+      copy.unreadable.Add(offset + filled, gap);
       filled += gap;
       parser.SeekFile(source, offset + filled);
     }
-    if (WriteRecoveredBytes(target, copyBuffer.data(), chunk) == WriteOutcome::DiskFull) return kRecoverDiskFull;
+    if (!WriteRecoveredBytes(target, copyBuffer.data(), chunk, copy)) break;
     offset += chunk;
   }
-  return kRecoverDone;
+  if (known != nullptr) {
+    if (!known->Reason().empty()) copy.unreadable.SetReason(known->Reason());
+    for (const ByteRange& range : known->Ranges()) {
+      if (range.offset < copy.size) copy.unreadable.Add(range.offset, std::min(range.length, copy.size - range.offset));
+    }
+  }
 }
 
 int RecoverFile(CFileSystemParser& parser, TreeNode& node, const std::string& folder, const std::string& target,
@@ -64,37 +80,38 @@ int RecoverFile(CFileSystemParser& parser, TreeNode& node, const std::string& fo
   // close the root directory), so "not found" is a handle without a record.
   if (source < 0 || parser.GetDirectoryRecord(source) == nullptr) {
     Log().Message("Can't find file.");
+    RecoveryProblem problem;
+    problem.kind = RecoveryProblemKind::NotFound;
+    problem.size = node.size;
+    ReportRecoveryProblem(parser, node, std::move(problem));
     return kRecoverNotFound;
   }
 
   DestinationFile destination = CreateDestinationFile(target, folder, renameMode, kRecoverPathMissing);
   if (destination.result != kRecoverDone) {
     parser.CloseObject(source);
+    ReportNotCreated(parser, node, target, destination);
     return destination.result;
   }
-  SetRecoveredFileTimes(destination.handle, node);
 
   std::int32_t high = 0;
   const std::uint32_t low = parser.GetFileSize(source, high);
-  const std::uint64_t size = high < 0 ? 0 : (static_cast<std::uint64_t>(high) << 32) | low;
-  Log().Format("Recovering file size[bytes]: %" PRIu64, size);
+  FileCopy copy;
+  copy.size = high < 0 ? 0 : (static_cast<std::uint64_t>(high) << 32) | low;
+  Log().Format("Recovering file size[bytes]: %" PRIu64, copy.size);
   Log().Message("Starting recovery loop");
-  const int copied = CopyParserFile(parser, source, destination.handle, size);
-  // The times again: writing the data moved the modification time.
-  SetRecoveredFileTimes(destination.handle, node);
+  CopyParserFile(parser, source, destination.handle, copy);
   parser.CloseObject(source);
-  platform::CloseFile(destination.handle);
-  if (copied != kRecoverDone) return copied;  // a partial file stays
-  files += 1;
-  Log().Message("File recovering finished");
-  return kRecoverDone;
+  const int result = FinishRecoveredFile(parser, node, destination, copy, files);
+  if (result == kRecoverDone) Log().Message("File recovering finished");
+  return result;
 }
 
 }  // namespace
 
 int CFileSystemParser::RecoverNode(TreeNode& node, const std::string& folder, int& files, int& folders,
                                    int /*nesting*/, int renameMode, const WString* /*wideFolder*/) {
-  if (const auto early = CheckRecoveryEntry(node)) return *early;
+  if (const auto early = CheckRecoveryEntry(*this, node)) return *early;
   Log().Format("recovering node %s.", node.name.c_str());
   Log().Format("node cluster is %u", node.key);
   Log().Format("node size is %u", static_cast<std::uint32_t>(node.size));

@@ -6,6 +6,7 @@
 #include "parser/file_system_parser.h"
 #include "platform/errors.h"
 #include "platform/folders.h"
+#include "platform/types.h"
 
 namespace tv {
 namespace {
@@ -23,7 +24,7 @@ bool IsSeparator(char c) {
 
 }  // namespace
 
-std::optional<int> CheckRecoveryEntry(const TreeNode& node) {
+std::optional<int> CheckRecoveryEntry(CFileSystemParser& parser, const TreeNode& node) {
   if (BreakRequested()) return kRecoverStopped;
   if (node.deleted == 0) {
     if (node.size != 0) return kRecoverDone;
@@ -31,11 +32,14 @@ std::optional<int> CheckRecoveryEntry(const TreeNode& node) {
     CountDeletedNodes(node, deletedBelow);
     if (deletedBelow == 0) return kRecoverDone;
   }
-  if (!node.HasName()) return kRecoverNothingDone;
   // The parsers hand out checked names, but the tree may come from a
   // damaged volume: a name with a separator or ".." would write elsewhere.
-  if (!IsValidName(node.name)) {
-    Log().Error("Invalid name of the node to recover:", node.name.c_str());
+  if (!node.HasName() || !IsValidName(node.name)) {
+    if (node.HasName()) Log().Error("Invalid name of the node to recover:", node.name.c_str());
+    RecoveryProblem problem;
+    problem.kind = RecoveryProblemKind::InvalidName;
+    problem.size = node.size;
+    ReportRecoveryProblem(parser, node, std::move(problem));
     return kRecoverNothingDone;
   }
   return std::nullopt;
@@ -78,6 +82,7 @@ DestinationFile CreateDestinationFile(const std::string& target, const std::stri
       return out;
     }
     error = platform::GetLastError();
+    out.error = error;
     if (platform::ClassifyError(error) != platform::FileErrorKind::Exists) break;
     // The name was taken since it was chosen. The existing file is kept and
     // the entry takes the next free numbered name instead.
@@ -98,6 +103,7 @@ DestinationFile CreateDestinationFile(const std::string& target, const std::stri
     out.handle = platform::OpenFile(temporary, existing);
   }
   if (out.handle == platform::kInvalidFile) {
+    // The reason the user is told is why the entry's own name failed.
     Log().Format("can`t create file %s, error %d", temporary.empty() ? target.c_str() : temporary.c_str(),
                  static_cast<int>(platform::GetLastError()));
     out.result = kRecoverNothingDone;
@@ -115,15 +121,106 @@ void SetRecoveredFileTimes(platform::FileHandle file, const TreeNode& node) {
   if (creation != nullptr || modified != nullptr) platform::SetFileTimes(file, creation, nullptr, modified);
 }
 
-WriteOutcome WriteRecoveredBytes(platform::FileHandle file, const void* data, std::uint32_t bytes) {
+void ReportRecoveryProblem(CFileSystemParser& parser, const TreeNode& node, RecoveryProblem problem) {
+  RecoveryReport* report = parser.GetRecoveryReport();
+  if (report == nullptr) return;
+  problem.entry = EntryPath(node);
+  report->Add(std::move(problem));
+}
+
+void ReportNotCreated(CFileSystemParser& parser, const TreeNode& node, const std::string& target,
+                      const DestinationFile& destination) {
+  RecoveryProblem problem;
+  problem.kind = RecoveryProblemKind::NotCreated;
+  problem.written = target;
+  problem.size = node.size;
+  if (destination.error != 0) problem.reason = platform::ErrorText(destination.error);
+  ReportRecoveryProblem(parser, node, std::move(problem));
+}
+
+bool WriteRecoveredBytes(platform::FileHandle file, const void* data, std::uint32_t bytes, FileCopy& copy) {
   std::uint32_t written = 0;
-  if (platform::WriteFile(file, data, bytes, &written) && written == bytes) return WriteOutcome::Written;
-  if (platform::ClassifyError(platform::GetLastError()) == platform::FileErrorKind::DiskFull) {
+  const bool ok = platform::WriteFile(file, data, bytes, &written) && written == bytes;
+  copy.written += written;
+  if (ok) return true;
+  // A short write without an error is a full disk on every system.
+  std::uint32_t error = platform::GetLastError();
+  if (error == err::kSuccess) error = err::kDiskFull;
+  copy.writeError = error;
+  if (platform::ClassifyError(error) == platform::FileErrorKind::DiskFull) {
     Log().Error("not enough disk space");
-    return WriteOutcome::DiskFull;
+    copy.end = FileCopy::End::DiskFull;
+  } else {
+    Log().Error("Error while writing to file");
+    copy.end = FileCopy::End::WriteFailed;
   }
-  Log().Error("Error while writing to file");
-  return WriteOutcome::Failed;
+  return false;
+}
+
+namespace {
+
+// Renames a cut-short file so that its name says it is incomplete; the
+// name it ends with, or empty when it was removed.
+std::string SetPartialFileAside(const std::string& path, std::uint64_t written) {
+  if (written == 0) {
+    platform::DeleteFile(path);
+    Log().Format("The empty file %s was removed", path.c_str());
+    return {};
+  }
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    const std::string partial = FirstFreeName(path + kPartialSuffix);
+    if (partial.empty()) break;
+    if (platform::RenameFile(path, partial)) {
+      Log().Format("The incomplete file %s was renamed to %s", path.c_str(), partial.c_str());
+      return partial;
+    }
+    if (platform::ClassifyError(platform::GetLastError()) != platform::FileErrorKind::Exists) break;
+  }
+  Log().Format("The incomplete file %s could not be renamed", path.c_str());
+  return path;
+}
+
+}  // namespace
+
+int FinishRecoveredFile(CFileSystemParser& parser, const TreeNode& node, DestinationFile& destination,
+                        const FileCopy& copy, int& files) {
+  RecoveryProblem problem;
+  problem.size = copy.size;
+  problem.bytesWritten = copy.written;
+  problem.unreadable = copy.unreadable;
+  if (copy.end == FileCopy::End::Complete) {
+    SetRecoveredFileTimes(destination.handle, node);
+    platform::CloseFile(destination.handle);
+    destination.handle = platform::kInvalidFile;
+    files += 1;
+    if (!copy.unreadable.Empty()) {
+      problem.kind = RecoveryProblemKind::Unreadable;
+      problem.written = destination.path;
+      ReportRecoveryProblem(parser, node, std::move(problem));
+    }
+    return kRecoverDone;
+  }
+  // The file keeps the time it was written at: the entry's times would make
+  // it look like the whole original.
+  platform::CloseFile(destination.handle);
+  destination.handle = platform::kInvalidFile;
+  problem.written = SetPartialFileAside(destination.path, copy.written);
+  switch (copy.end) {
+    case FileCopy::End::DiskFull:
+      problem.kind = RecoveryProblemKind::DiskFull;
+      break;
+    case FileCopy::End::Stopped:
+      problem.kind = RecoveryProblemKind::Stopped;
+      break;
+    default:
+      problem.kind = RecoveryProblemKind::WriteFailed;
+      problem.reason = platform::ErrorText(copy.writeError);
+      break;
+  }
+  ReportRecoveryProblem(parser, node, std::move(problem));
+  if (copy.end == FileCopy::End::DiskFull) return kRecoverDiskFull;
+  if (copy.end == FileCopy::End::Stopped) return kRecoverStopped;
+  return kRecoverNothingDone;
 }
 
 int RecoverFolder(CFileSystemParser& parser, TreeNode& node, const std::string& target, int& files,
@@ -131,7 +228,14 @@ int RecoverFolder(CFileSystemParser& parser, TreeNode& node, const std::string& 
   Log().Message("Directory detected. Processing..");
   const bool reused = platform::IsDirectory(target);
   if (!reused && (target.size() > kMaxRecoveryPathLength || !platform::CreateDirectory(target))) {
+    const std::uint32_t error =
+        target.size() > kMaxRecoveryPathLength ? err::kFilenameTooLong : platform::GetLastError();
     Log().Message("Can't create directory.");
+    RecoveryProblem problem;
+    problem.kind = RecoveryProblemKind::FolderNotCreated;
+    problem.written = target;
+    problem.reason = platform::ErrorText(error);
+    ReportRecoveryProblem(parser, node, std::move(problem));
     return kRecoverFolderFailed;
   }
   folders += 1;

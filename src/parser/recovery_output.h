@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "parser/recovery_report.h"
 #include "parser/tree_node.h"
 #include "platform/files.h"
 
@@ -27,6 +28,9 @@ inline constexpr int kRecoverStopped = -1000;
 inline constexpr int kRenameOff = -10000;
 inline constexpr int kRenameNumbered = -1000;
 
+// Added to the name of a file that could not be written whole.
+inline constexpr const char* kPartialSuffix = ".partial";
+
 // Base transfer unit of the copy loop.
 inline constexpr std::uint32_t kRecoveryChunkBytes = 1024 * 1024;
 // No destination path grows beyond this many characters, the longest path
@@ -37,8 +41,9 @@ inline constexpr std::size_t kMaxRecoveryPathLength = 4096;
 // The entry checks: a result to return at once, or nullopt when the node
 // is to be written. Live nodes with data, and live folders with no deleted
 // node below them, are done without writing; a nameless node, or one whose
-// name could leave the destination folder, gives kRecoverNothingDone.
-std::optional<int> CheckRecoveryEntry(const TreeNode& node);
+// name could leave the destination folder, gives kRecoverNothingDone and is
+// reported.
+std::optional<int> CheckRecoveryEntry(CFileSystemParser& parser, const TreeNode& node);
 
 // folder + separator + name.
 std::string RecoveryTarget(const std::string& folder, const std::string& name);
@@ -52,6 +57,8 @@ struct DestinationFile {
   std::string path;
   // kRecoverDone when the file was created, else the result to return.
   int result = kRecoverNothingDone;
+  // The system's error when no file could be created.
+  std::uint32_t error = 0;
 };
 
 // Creates the destination file new. When a file of that name appears in the
@@ -65,10 +72,41 @@ DestinationFile CreateDestinationFile(const std::string& target, const std::stri
 // leaves the file's own.
 void SetRecoveredFileTimes(platform::FileHandle file, const TreeNode& node);
 
-enum class WriteOutcome { Written, DiskFull, Failed };
-// Writes `bytes` and logs a failure ("not enough disk space" or "Error while
-// writing to file").
-WriteOutcome WriteRecoveredBytes(platform::FileHandle file, const void* data, std::uint32_t bytes);
+// Adds `problem` to the parser's recovery report, when a run collects one;
+// the entry's volume path is filled in from `node`.
+void ReportRecoveryProblem(CFileSystemParser& parser, const TreeNode& node, RecoveryProblem problem);
+
+// Reports a destination file that could not be created.
+void ReportNotCreated(CFileSystemParser& parser, const TreeNode& node, const std::string& target,
+                      const DestinationFile& destination);
+
+// The copy of one file's data into its destination file, as it goes.
+struct FileCopy {
+  enum class End { Complete, DiskFull, WriteFailed, Stopped };
+  End end = End::Complete;
+  // Bytes the file should have, and bytes written to the destination.
+  std::uint64_t size = 0;
+  std::uint64_t written = 0;
+  // The system's error of the write that failed.
+  std::uint32_t writeError = 0;
+  // Bytes of the file that could not be read; zeros stand in for them.
+  UnreadableRanges unreadable;
+};
+
+// Writes `bytes` to the destination and counts them. A failed write logs
+// "not enough disk space" or "Error while writing to file", ends the copy
+// (a file with a hole or a shift in it would look whole) and gives false.
+bool WriteRecoveredBytes(platform::FileHandle file, const void* data, std::uint32_t bytes, FileCopy& copy);
+
+// Ends the recovery of one file after its copy loop. A complete copy gets
+// the entry's times and counts in `files`; unreadable bytes in it are
+// reported. A copy cut short is never left under the entry's name: what was
+// written is kept as "<name>.partial" (a numbered form when that exists),
+// without the entry's times, an empty one is removed, and the problem is
+// reported. Returns the RecoverNode result: kRecoverDone, kRecoverDiskFull,
+// kRecoverStopped, or kRecoverNothingDone for another write failure.
+int FinishRecoveredFile(CFileSystemParser& parser, const TreeNode& node, DestinationFile& destination,
+                        const FileCopy& copy, int& files);
 
 // The folder part of RecoverNode: creates or reuses `target` and recovers
 // every child into it through the parser's RecoverNode. With

@@ -1,5 +1,7 @@
 #include "parser/tree_node.h"
 
+#include <algorithm>
+#include <cmath>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -200,6 +202,25 @@ const char* ConditionLabel(const TreeNode& node) {
   if (node.damageLevel == 0.0f) return "Good";
   if (node.damageLevel == 1.0f) return "Poor";
   return "Average";
+}
+
+float DamageLevelOf(std::uint64_t lost, std::uint64_t total) {
+  if (lost == 0 || total == 0) return 0.0f;
+  if (lost >= total) return 1.0f;
+  // A share close to 1 may round up to 1 as a float.
+  const auto share = static_cast<float>(static_cast<double>(lost) / static_cast<double>(total));
+  return std::min(share, std::nextafter(1.0f, 0.0f));
+}
+
+std::string EntryPath(const TreeNode& node) {
+  std::vector<const TreeNode*> chain;
+  for (const TreeNode* at = &node; at != nullptr && at->parent != nullptr; at = at->parent) chain.push_back(at);
+  std::string path;
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    path += '\\';
+    path += (*it)->name;
+  }
+  return path.empty() ? "\\" : path;
 }
 
 }  // namespace tv

@@ -111,9 +111,17 @@ void CountDeletedNodes(const TreeNode& node, std::uint32_t& counter);
 // flag their parser gave them. Returns the flag of `node`.
 std::uint8_t MarkFoldersWithDeletedContent(TreeNode& node);
 
+// The entry's path inside the volume: "\" before every name from the top.
+std::string EntryPath(const TreeNode& node);
+
 // The condition shown for a node: "RecBin" for a live node; for a deleted one
 // "Good" at damage 0.0, "Poor" at 1.0 and "Average" for anything else.
 const char* ConditionLabel(const TreeNode& node);
+
+// The damage level of an entry of which `lost` of `total` parts are gone:
+// 0.0 when none is, 1.0 when all are, and otherwise strictly between, so that
+// "Poor" always means that nothing of the entry is left.
+float DamageLevelOf(std::uint64_t lost, std::uint64_t total);
 
 // A zero modification time is shown as this text.
 inline constexpr const char* kUnknownTimeLabel = "Unknown";

@@ -34,6 +34,17 @@ FileHandle OpenFile(const WString& path, const OpenMode& mode);
 // written through the handle.
 FileHandle OpenDeviceForRead(const WString& path);
 
+// Opens a volume, a disk or an image file for reads that bypass the system's
+// cache (O_DIRECT, FILE_FLAG_NO_BUFFERING), so that a failing read fails for
+// the unreadable sectors alone rather than for a whole cached page around
+// them. Every read through the handle must start at a multiple of
+// `unitBytes` (the device's logical sector size; 512 for a file), be a whole
+// number of units long and go into a buffer aligned to
+// max(unitBytes, kDirectReadAlignment). kInvalidFile when the system refuses
+// uncached reads of it (a file on tmpfs, for one).
+inline constexpr std::uint32_t kDirectReadAlignment = 4096;
+FileHandle OpenDeviceForDirectRead(const WString& path, std::uint32_t* unitBytes);
+
 void CloseFile(FileHandle file);
 
 // Reads/writes up to `bytes`; `done` receives the count transferred.
@@ -72,6 +83,9 @@ bool GetFileTimes(const std::string& path, FileTime* creation, FileTime* access,
 
 bool DeleteFile(const std::string& path);
 bool DeleteFile(const WString& path);
+// Gives a file another name in the same file system. An existing file at
+// `to` is never replaced: the result is then false with err::kFileExists.
+bool RenameFile(const std::string& from, const std::string& to);
 bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);
 
@@ -79,6 +93,10 @@ bool IsDirectory(const std::string& path);
 // GetLastError() == err::kAlreadyExists, as on Windows.
 bool CreateDirectory(const std::string& path);
 bool CreateDirectory(const WString& path);
+// Creates a folder with every missing folder above it; true when the folder
+// exists afterwards (also when it was there already), else false with
+// GetLastError() telling why the last level could not be made.
+bool CreateDirectoryPath(const std::string& path);
 
 // Identity of the device that holds a path, and of the device a block-device
 // node stands for, so that a destination on the scanned device can be refused.
@@ -87,5 +105,16 @@ bool CreateDirectory(const WString& path);
 // callers compare drive letters; there both answer the volume's serial number.
 bool GetHostDeviceId(const std::string& path, std::uint64_t* deviceId);
 bool GetDeviceNodeId(const std::string& path, std::uint64_t* deviceId);
+
+#ifndef _WIN32
+// True when writing under `folder` (which exists) can change the volume at
+// `volumePath`, a block device or an image file: the folder's file system
+// lives on that device, on a partition of it or a device mapped onto it, on
+// a loop device over that image (or over the file that the scanned loop
+// device reads), or in a file system mounted from any of these, the image
+// itself included. A mount that names neither a device nor a file proves
+// nothing and does not count. Windows compares drive letters instead.
+bool SameVolumeAs(const std::string& volumePath, const std::string& folder);
+#endif
 
 }  // namespace tv::platform

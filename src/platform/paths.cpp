@@ -1,3 +1,4 @@
+#include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/library.h"
 
@@ -24,6 +25,15 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   while (start < name.size() && IsSeparator(name[start])) ++start;
   joined.append(name, start, std::string::npos);
   return joined;
+}
+
+bool CreateDirectoryPath(const std::string& path) {
+  // Every level from the top down. A level that cannot be made is passed
+  // over (it may exist, or be a drive or server name); the last one decides.
+  for (std::size_t i = 1; i < path.size(); ++i) {
+    if (IsSeparator(path[i]) && !IsSeparator(path[i - 1])) CreateDirectory(path.substr(0, i));
+  }
+  return CreateDirectory(path) || IsDirectory(path);
 }
 
 std::string ExecutableFolder() {

@@ -23,6 +23,7 @@ inline constexpr std::uint32_t kSuccess = 0;
 inline constexpr std::uint32_t kFileNotFound = 2;
 inline constexpr std::uint32_t kPathNotFound = 3;
 inline constexpr std::uint32_t kAccessDenied = 5;
+inline constexpr std::uint32_t kWriteProtect = 19;
 inline constexpr std::uint32_t kInvalidHandle = 6;
 inline constexpr std::uint32_t kNotEnoughMemory = 8;
 inline constexpr std::uint32_t kSharingViolation = 32;

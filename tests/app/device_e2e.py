@@ -9,6 +9,12 @@ mounted with ntfs-3g; on Wine drive D: of the prefix is mapped to it. A
 destination on that mounted volume must be refused with the message about
 the scanned drive and nothing written; a destination elsewhere gets every
 intact deleted file with its exact bytes; the image never changes.
+
+On Linux the same volume is also reachable in other ways, and each must be
+refused as well: the image file itself scanned while it is mounted through
+the loop device; the image mounted with ntfs-3g directly from the file,
+under another name (a hard link whose name has a blank); and a second loop
+device over the same file, mounted, while the first loop device is scanned.
 Exits 77 (skipped) on Linux when loop devices or FUSE are not available.
 """
 import gzip
@@ -24,24 +30,42 @@ SKIP = 77
 FIXTURE = "ntfs/ntfs_4k"
 
 
-def attach_linux(image, mount_point):
-    """The loop device, mounted read-only at mount_point; None when not possible."""
+def loop_attach(image):
+    """A read-only loop device over image; None when not possible."""
+    made = subprocess.run(["losetup", "-f", "--show", "-r", image], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    return made.stdout.decode().strip() if made.returncode == 0 else None
+
+
+def ntfs_mount(source, mount_point):
+    os.makedirs(mount_point, exist_ok=True)
+    return subprocess.run(["ntfs-3g", "-o", "ro", source, mount_point], stderr=subprocess.DEVNULL).returncode == 0
+
+
+def attach_linux(image, work, cleanup):
+    """Mounts the image three ways; {name: (loop device or None, mount point)}, None when not possible.
+
+    "loop": the first loop device, mounted; "second loop": another loop device
+    over the same file, mounted; "file": ntfs-3g on the image file itself,
+    reached through a hard link with a blank in its name.
+    """
     if os.geteuid() != 0 or not shutil.which("losetup") or not shutil.which("ntfs-3g"):
         return None
-    made = subprocess.run(["losetup", "-f", "--show", "-r", image], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    if made.returncode != 0:
-        return None
-    device = made.stdout.decode().strip()
-    os.makedirs(mount_point, exist_ok=True)
-    if subprocess.run(["ntfs-3g", "-o", "ro", device, mount_point], stderr=subprocess.DEVNULL).returncode != 0:
-        subprocess.run(["losetup", "-d", device])
-        return None
-    return device
-
-
-def detach_linux(device, mount_point):
-    subprocess.run(["umount", mount_point], stderr=subprocess.DEVNULL)
-    subprocess.run(["losetup", "-d", device], stderr=subprocess.DEVNULL)
+    link = os.path.join(work, "volume link.img")
+    os.link(image, link)
+    mounts = {}
+    for name, source in (("loop", None), ("second loop", None), ("file", link)):
+        device = None
+        if source is None:
+            device = source = loop_attach(image)
+            if device is None:
+                return None
+            cleanup.append(["losetup", "-d", device])
+        mount_point = os.path.join(work, "mounted_" + name.replace(" ", "_"))
+        if not ntfs_mount(source, mount_point):
+            return None
+        cleanup.append(["umount", mount_point])
+        mounts[name] = (device, mount_point)
+    return mounts
 
 
 def main():
@@ -54,10 +78,11 @@ def main():
     with gzip.open(os.path.join(data_dir, FIXTURE + ".img.gz"), "rb") as src, open(image, "wb") as dst:
         shutil.copyfileobj(src, dst)
     before = sha256_file(image)
-    mounted = os.path.join(work, "mounted")
     out = os.path.join(work, "out")
+    cleanup = []  # commands that undo the set-up, run last first
 
     if wine:
+        mounted = os.path.join(work, "mounted")
         devices = os.path.join(prefix, "dosdevices")
         for link in ("d::", "d:"):
             if os.path.lexists(os.path.join(devices, link)):
@@ -65,61 +90,75 @@ def main():
         os.makedirs(mounted)
         os.symlink(image, os.path.join(devices, "d::"))
         os.symlink(mounted, os.path.join(devices, "d:"))
-        volume, letter = "D:", "D"
-        on_volume = ["D:\\out", "d:\\out"]
-        elsewhere = "Z:" + out.replace("/", "\\")
+        mount_points = [mounted]
+        # volume, the name the refusal shows, destinations that must be refused
+        refused = [("D:", "D", ["D:\\out", "d:\\out"])]
+        # volume, destination that must get the files
+        allowed = [("D:", "Z:" + out.replace("/", "\\"))]
         command = [wine, vtl]
     else:
-        device = attach_linux(image, mounted)
-        if device is None:
-            print("device_e2e: skipped (needs root, a loop device and ntfs-3g with FUSE)")
+        mounts = attach_linux(image, work, cleanup)
+        if mounts is None:
+            for step in reversed(cleanup):
+                subprocess.run(step, stderr=subprocess.DEVNULL)
+            print("device_e2e: skipped (needs root, loop devices and ntfs-3g with FUSE)")
             return SKIP
-        volume, letter = device, device
-        on_volume = [os.path.join(mounted, "out")]
-        elsewhere = out
+        device, mounted = mounts["loop"]
+        mount_points = [m for _, m in mounts.values()]
+        on = {name: os.path.join(m, "out") for name, (_, m) in mounts.items()}
+        refused = [
+            (device, device, [on["loop"], on["file"], on["second loop"]]),
+            (image, image, [on["loop"], on["file"], on["second loop"]]),
+        ]
+        allowed = [(device, out), (image, os.path.join(work, "out_image"))]
         command = [vtl]
 
     failures = []
     try:
         log = os.path.join(work, "vtl.log")
         log_arg = ("Z:" + log.replace("/", "\\")) if wine else log
-        for target in on_volume:
-            run = subprocess.run(command + ["recover", volume, "--all", "--to", target, "--log", log_arg],
-                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
-            err = run.stderr.decode(errors="replace").replace("\r", "")
-            want = ("Cannot Undelete to Drive %s:\nSelect destination folder on a different drive. "
-                    "Saving to drive %s:\nmay harm the file(s) you want to undelete." % (letter, letter))
-            if run.returncode != 2 or want not in err:
-                failures.append("recover to %s: exit %d, stderr %r" % (target, run.returncode, err))
-            dump = subprocess.run(command + ["dump-mft", volume, "--out", target, "--log", log_arg],
-                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
-            if dump.returncode != 2 or b"is on the volume being dumped" not in dump.stderr:
-                failures.append("dump-mft to %s: exit %d, stderr %r" % (target, dump.returncode, dump.stderr))
-            if os.path.exists(os.path.join(mounted, "out")):
-                failures.append("recover or dump-mft to %s wrote into the scanned volume" % target)
+        for volume, letter, targets in refused:
+            for target in targets:
+                run = subprocess.run(command + ["recover", volume, "--all", "--to", target, "--log", log_arg],
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
+                err = run.stderr.decode(errors="replace").replace("\r", "")
+                want = ("Cannot Undelete to Drive %s:\nSelect destination folder on a different drive. "
+                        "Saving to drive %s:\nmay harm the file(s) you want to undelete." % (letter, letter))
+                if run.returncode != 2 or want not in err:
+                    failures.append("recover %s to %s: exit %d, stderr %r" % (volume, target, run.returncode, err))
+                dump = subprocess.run(command + ["dump-mft", volume, "--out", target, "--log", log_arg],
+                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
+                if dump.returncode != 2 or b"is on the volume being dumped" not in dump.stderr:
+                    failures.append("dump-mft %s to %s: exit %d, stderr %r" %
+                                    (volume, target, dump.returncode, dump.stderr))
+                for mount_point in mount_points:
+                    if os.path.exists(os.path.join(mount_point, "out")):
+                        failures.append("recover or dump-mft of %s to %s wrote into the scanned volume" %
+                                        (volume, target))
 
-        run = subprocess.run(command + ["recover", volume, "--all", "--to", elsewhere, "--log", log_arg, "-q"],
-                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
-        if run.returncode not in (0, 1):
-            failures.append("recover from %s: exit %d: %s" % (volume, run.returncode,
-                                                              run.stderr.decode(errors="replace")))
         entries, _ = read_manifest(os.path.join(data_dir, FIXTURE + ".manifest"))
-        checked = 0
-        for state, vpath, size, sha, intact in entries:
-            if state != "deleted" or not intact:
-                continue
-            target = os.path.join(out, *vpath.strip("\\").split("\\"))
-            if not os.path.isfile(target) or sha256_file(target) != sha:
-                failures.append("%s was not recovered from %s with its bytes" % (vpath, volume))
-            checked += 1
-        if checked == 0:
-            failures.append("the fixture has no intact deleted file to check")
+        for volume, destination in allowed:
+            run = subprocess.run(command + ["recover", volume, "--all", "--to", destination, "--log", log_arg, "-q"],
+                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
+            if run.returncode not in (0, 1):
+                failures.append("recover from %s: exit %d: %s" % (volume, run.returncode,
+                                                                  run.stderr.decode(errors="replace")))
+            checked = 0
+            for state, vpath, size, sha, intact in entries:
+                if state != "deleted" or not intact:
+                    continue
+                target = os.path.join(out if wine else destination, *vpath.strip("\\").split("\\"))
+                if not os.path.isfile(target) or sha256_file(target) != sha:
+                    failures.append("%s was not recovered from %s with its bytes" % (vpath, volume))
+                checked += 1
+            if checked == 0:
+                failures.append("the fixture has no intact deleted file to check")
     finally:
         if wine:
             for link in ("d::", "d:"):
                 os.remove(os.path.join(devices, link))
-        else:
-            detach_linux(device, mounted)
+        for step in reversed(cleanup):
+            subprocess.run(step, stderr=subprocess.DEVNULL)
     if sha256_file(image) != before:
         failures.append("the image changed")
     for failure in failures:

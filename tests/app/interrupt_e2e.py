@@ -52,13 +52,14 @@ def main():
     image, source = make_volume(work)
     before = sha256_file(image)
     out = os.path.join(work, "out")
-    partial = os.path.join(out, "_IG.BIN")
+    writing = os.path.join(out, "_IG.BIN")
+    partial = writing + ".partial"
 
     process = subprocess.Popen([vtl, "recover", image, "--all", "--to", out, "--log", os.path.join(work, "log.txt")],
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     deadline = time.monotonic() + 60
     while process.poll() is None and time.monotonic() < deadline:
-        if os.path.exists(partial) and os.path.getsize(partial) > 0:
+        if os.path.exists(writing) and os.path.getsize(writing) > 0:
             process.send_signal(signal.SIGINT)
             break
         time.sleep(0.001)
@@ -70,6 +71,12 @@ def main():
                         % (process.returncode, stderr.strip()))
     if "vtl recover: stopped; the files written so far are kept" not in stderr:
         failures.append("no stop message on standard error: %r" % stderr)
+    # The cut-short file is named on the console and never left under the
+    # original's name.
+    if partial not in stderr:
+        failures.append("the partial file is not named on standard error: %r" % stderr)
+    if os.path.exists(writing):
+        failures.append("the cut-short file kept the original's name")
     kept = os.path.getsize(partial) if os.path.exists(partial) else -1
     if not 0 < kept < FILE_BYTES:
         failures.append("partial file has %d bytes, expected some but not all %d" % (kept, FILE_BYTES))

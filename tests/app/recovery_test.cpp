@@ -11,7 +11,9 @@
 #include "parser/break_flag.h"
 #include "parser/recovery_output.h"
 #include "platform/disk_full_seam.h"
+#include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/types.h"
 #include "support/log_capture.h"
 #include "support/memory_drive.h"
 #include "support/temp_folder.h"
@@ -157,7 +159,7 @@ TEST(Recovery, AnExistingNameIsKeptAndTheNewFileNumbered) {
   EXPECT_EQ(ReadWholeFile(out.File("_OLD/_(1).BIN")), testing::Pattern(kInnerSize, 3));
 }
 
-TEST(Recovery, UnreadableDataBecomesZerosAtItsOwnOffset) {
+TEST(Recovery, UnreadableDataBecomesZerosAtItsOwnOffsetAndIsReported) {
   Bytes expected = testing::Pattern(kHelloSize, 1);
   struct Case {
     const char* name;
@@ -180,34 +182,106 @@ TEST(Recovery, UnreadableDataBecomesZerosAtItsOwnOffset) {
     }
     TreeNode* hello = Child(parser->Root(), "_ELLO.TXT");
     ASSERT_NE(hello, nullptr);
+    RecoveryReport report;
+    parser->SetRecoveryReport(&report);
     int files = 0;
     int folders = 0;
     EXPECT_EQ(parser->RecoverNode(*hello, out.Text(), files, folders, 0, kRenameNumbered, nullptr), kRecoverDone);
     Bytes want = expected;
     std::fill(want.begin() + static_cast<std::ptrdiff_t>(c.zeroFrom),
               want.begin() + static_cast<std::ptrdiff_t>(c.zeroTo), 0);
+    // The zeros stay at their offsets, and the file is named with the range.
     EXPECT_EQ(ReadWholeFile(out.File("_ELLO.TXT")), want) << c.name;
+    ASSERT_EQ(report.Count(), 1u) << c.name;
+    const RecoveryProblem& problem = report.Problems().front();
+    EXPECT_EQ(problem.kind, RecoveryProblemKind::Unreadable) << c.name;
+    EXPECT_EQ(problem.entry, "\\_ELLO.TXT") << c.name;
+    ASSERT_EQ(problem.unreadable.Ranges().size(), 1u) << c.name;
+    EXPECT_EQ(problem.unreadable.Ranges()[0].offset, c.zeroFrom) << c.name;
+    EXPECT_EQ(problem.unreadable.Ranges()[0].End(), c.zeroTo) << c.name;
   }
 }
 
-TEST(Recovery, AFullDiskEndsTheEntryWithItsMessage) {
+TEST(Recovery, AFullDiskNamesEveryIncompleteFileAndLeavesNoneUnderItsName) {
+  struct Case {
+    const char* entry;
+    std::uint64_t capacity;
+    int result;
+    std::string message;
+    const char* partialName;  // null: nothing kept
+    std::size_t keptBytes;
+  };
+  const Case cases[] = {
+      {"_ELLO.TXT", 1000, kRecoverDiskFull,
+       "Not enough disk space\n\\_ELLO.TXT: not enough disk space; 1000 of 1500 bytes kept in OUT/_ELLO.TXT.partial",
+       "_ELLO.TXT.partial", 1000},
+      // Inside a folder the folder result stays "done": the message still
+      // names the file that did not fit, and the empty file is removed.
+      {"_OLD", 0, kRecoverDone,
+       "Folder '_OLD' was recovered incompletely: 0 files, 1 subfolders; these entries are not complete:\n"
+       "\\_OLD\\_.BIN: not enough disk space; nothing kept",
+       nullptr, 0},
+  };
+  for (const Case& c : cases) {
+    testing::TempFolder out;
+    testing::LogCapture log;
+    auto parser = Scanned(SampleVolume());
+    testing::RecordingHost host;
+    RecoveryRequest request;
+    request.selection = {Child(parser->Root(), c.entry)};
+    request.destination = out.Text();
+    request.volume = "sample.img";
+    platform::SimulateFullDisk(out.Text(), c.capacity);
+    const RecoveryOutcome outcome = RecoverSelection(*parser, request, host);
+    platform::StopSimulatingFullDisk();
+    EXPECT_EQ(outcome.results, std::vector<int>{c.result}) << c.entry;
+    EXPECT_EQ(outcome.report.Count(), 1u) << c.entry;
+    std::string message = c.message;
+    const std::size_t at = message.find("OUT");
+    if (at != std::string::npos) message.replace(at, 3, out.Text());
+    ASSERT_EQ(host.messages.size(), 1u) << c.entry;
+    EXPECT_EQ(host.messages[0], message) << c.entry;
+    // No file is left under the entry's own name, and what was kept is
+    // not dressed up with the original's times.
+    std::size_t regularFiles = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(out.Path())) {
+      if (!entry.is_regular_file()) continue;
+      ++regularFiles;
+      EXPECT_NE(entry.path().extension(), ".TXT") << entry.path();
+      EXPECT_NE(entry.path().extension(), ".BIN") << entry.path();
+    }
+    EXPECT_EQ(regularFiles, c.partialName != nullptr ? 1u : 0u) << c.entry;
+    if (c.partialName != nullptr) {
+      const std::string partial = out.File(c.partialName);
+      const Bytes whole = testing::Pattern(kHelloSize, 1);
+      EXPECT_EQ(ReadWholeFile(partial), Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(c.keptBytes)));
+      FileTime written = 0;
+      ASSERT_TRUE(platform::GetFileTimes(partial, nullptr, nullptr, &written));
+      EXPECT_NE(written / 10'000'000, Child(parser->Root(), c.entry)->modifiedTime / 10'000'000);
+    }
+  }
+}
+
+TEST(Recovery, EntriesThatCannotBeWrittenAreNamedWithTheReason) {
   testing::TempFolder out;
-  testing::LogCapture log;
+  // A plain file where the destination folder of a folder entry would go,
+  // and an entry whose name would leave the destination.
+  { std::ofstream(out.Path() / "_OLD") << "in the way"; }
   auto parser = Scanned(SampleVolume());
+  Child(parser->Root(), "_ELLO.TXT")->name = "../_ELLO.TXT";
   testing::RecordingHost host;
   RecoveryRequest request;
-  request.selection = {Child(parser->Root(), "_ELLO.TXT")};
+  request.selection = {Child(parser->Root(), "_OLD"), Child(parser->Root(), "../_ELLO.TXT")};
   request.destination = out.Text();
   request.volume = "sample.img";
-  platform::SimulateFullDisk(out.Text(), 1000);
   const RecoveryOutcome outcome = RecoverSelection(*parser, request, host);
-  platform::StopSimulatingFullDisk();
-  EXPECT_EQ(outcome.results, std::vector<int>{kRecoverDiskFull});
-  EXPECT_EQ(host.messages, std::vector<std::string>{"Not enough disk space"});
-  const auto lines = log.Lines();
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "[SA] Not enough disk space."), lines.end());
-  // What fitted stays.
-  EXPECT_EQ(ReadWholeFile(out.File("_ELLO.TXT")).size(), 1000u);
+  EXPECT_EQ(outcome.results, (std::vector<int>{kRecoverFolderFailed, kRecoverNothingDone}));
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_EQ(host.messages[0], "Can`t create directory\n\\_OLD: cannot create the folder " + out.File("_OLD") +
+                                  " (" + platform::ErrorText(err::kAlreadyExists) + ")");
+  EXPECT_EQ(host.messages[1], "'../_ELLO.TXT' could not be recovered:\n\\../_ELLO.TXT: its name cannot be used as a "
+                              "file name; nothing written");
+  EXPECT_FALSE(std::filesystem::exists(out.Path().parent_path() / "_ELLO.TXT"));
 }
 
 TEST(Recovery, LiveEntriesAndStopsWriteNothing) {
@@ -285,7 +359,7 @@ TEST(Recovery, MessagesForEachResult) {
   for (const Case& c : cases) {
     MessageKind kind{};
     std::string text;
-    const bool shown = RecoveryMessage(c.result, "a.txt", c.files, c.folders, kind, text);
+    const bool shown = RecoveryMessage(c.result, "a.txt", c.files, c.folders, {}, 20, kind, text);
     EXPECT_EQ(shown, c.text != nullptr) << c.result;
     if (c.text != nullptr) {
       EXPECT_EQ(text, c.text);

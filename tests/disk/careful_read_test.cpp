@@ -66,14 +66,42 @@ TEST(CarefulRead, KeepsEveryReadableSectorAndZeroesEachBadOne) {
     EXPECT_EQ(read, c.sectorsRead);
 
     std::vector<std::string> expectedLog;
+    std::vector<std::uint64_t> expectedUnreadable;
     for (std::uint32_t i = 0; i < c.count; ++i) {
       const std::uint64_t sector = c.start + i;
       const bool bad = c.bad.count(sector) != 0;
       EXPECT_EQ(FillOf(buffer, i), bad ? 0 : sector + 1) << "sector " << sector;
-      if (bad) expectedLog.push_back("error reading sector " + std::to_string(sector));
+      if (bad) {
+        expectedLog.push_back("error reading sector " + std::to_string(sector));
+        expectedUnreadable.push_back(sector);
+      }
     }
     EXPECT_EQ(log.Lines(), expectedLog);
+    EXPECT_EQ(drive.LastUnreadableSectors(), expectedUnreadable);
   }
+}
+
+TEST(CarefulRead, UnreadableSectorsDescribeOnlyTheLastRead) {
+  MemoryDrive drive(NumberedImage());
+  drive.AddBadSector(5);
+  drive.AddBadSector(kImageSectors - 3);
+  std::vector<std::uint8_t> buffer(8 * kSectorSize);
+  const std::vector<std::uint64_t> none;
+
+  ASSERT_EQ(drive.ReadSectors(4, buffer.data(), 2, nullptr), kReadSectorFailed);
+  EXPECT_EQ(drive.LastUnreadableSectors(), std::vector<std::uint64_t>{5});
+  EXPECT_EQ(drive.ReadSectors(0, buffer.data(), 4, nullptr), kReadOk);
+  EXPECT_EQ(drive.LastUnreadableSectors(), none) << "a good read";
+
+  ASSERT_EQ(drive.ReadSectors(4, buffer.data(), 2, nullptr), kReadSectorFailed);
+  EXPECT_EQ(drive.ReadSectors(kImageSectors, buffer.data(), 1, nullptr), kReadOutOfRange);
+  EXPECT_EQ(drive.LastUnreadableSectors(), none) << "a read beyond the end";
+
+  // A run past the end is shortened; the sectors it drops are not unreadable.
+  EXPECT_EQ(drive.ReadSectors(kImageSectors - 4, buffer.data(), 8, nullptr), kReadSectorFailed);
+  EXPECT_EQ(drive.LastUnreadableSectors(), std::vector<std::uint64_t>{kImageSectors - 3});
+  EXPECT_EQ(drive.ReadSectors(kImageSectors - 2, buffer.data(), 8, nullptr), kReadOk);
+  EXPECT_EQ(drive.LastUnreadableSectors(), none) << "a shortened read";
 }
 
 TEST(CarefulRead, ReadsAGoodRunInOneRawRead) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -272,6 +273,64 @@ TEST(DriveOpen, PosixReaderReadsAFreshFatVolume) {
   ASSERT_EQ(drive->ReadSectors(0, all.data(), 2880, &read), kReadOk);
   EXPECT_EQ(read, 2880u);
   EXPECT_EQ(all, image);
+}
+#endif
+
+#ifndef _WIN32
+std::size_t OpenDescriptors() {
+  const std::filesystem::directory_iterator all("/proc/self/fd");
+  return static_cast<std::size_t>(std::distance(begin(all), end(all)));
+}
+
+TEST(DriveOpen, PosixReaderOpensAPathThatIsNotUtf8) {
+  TempFolder folder;
+  // A lone 0xFF and a cut two-byte sequence: a name no UTF-16 text can hold
+  // unless the bytes travel as they are.
+  const std::string path = folder.Text() + "/vol\xFF\xC3.img";
+  const auto bytes = PatternBytes(4);
+  WriteWholeFile(path, bytes);
+
+  CPosixDrive drive;
+  ASSERT_EQ(drive.OpenPath(platform::ToWidePath(path)), 0);
+  EXPECT_EQ(drive.TotalSectors(), 4u);
+  std::vector<std::uint8_t> buffer(4 * kSectorSize);
+  ASSERT_EQ(drive.ReadSectors(0, buffer.data(), 4, nullptr), kReadOk);
+  EXPECT_EQ(buffer, bytes);
+}
+
+TEST(DriveOpen, PosixReaderRetriesEachSectorOfAFileThatShrank) {
+  TempFolder folder;
+  const std::string path = folder.File("shrinking.img");
+  const auto bytes = PatternBytes(16);
+  WriteWholeFile(path, bytes);
+  LogCapture log;
+  const std::size_t descriptorsBefore = OpenDescriptors();
+  CPosixDrive drive;
+  ASSERT_EQ(drive.OpenPath(platform::ToWide(path)), 0);
+  // Cut after sector 9 and a part of sector 10: the bulk read comes back
+  // short, and each sector is tried alone (uncached where the file system
+  // allows it); the part of sector 10 is not a sector.
+  std::filesystem::resize_file(path, 10 * kSectorSize + 100);
+
+  log.Clear();
+  std::vector<std::uint8_t> buffer(6 * kSectorSize, 0xCC);
+  std::uint32_t read = 0;
+  EXPECT_EQ(drive.ReadSectors(8, buffer.data(), 6, &read), kReadSectorFailed);
+  EXPECT_EQ(read, 2u);
+  EXPECT_EQ(drive.LastUnreadableSectors(), (std::vector<std::uint64_t>{10, 11, 12, 13}));
+  auto expected = SectorsOf(bytes, 8, 2);
+  expected.resize(buffer.size(), 0);
+  EXPECT_EQ(buffer, expected);
+  std::vector<std::string> errors;
+  for (const auto& line : log.Lines()) {
+    if (line.rfind("error reading sector", 0) == 0) errors.push_back(line);
+  }
+  EXPECT_EQ(errors, (std::vector<std::string>{"error reading sector 10", "error reading sector 11",
+                                              "error reading sector 12", "error reading sector 13"}));
+
+  // The retry's second handle goes with the volume.
+  drive.Close();
+  EXPECT_EQ(OpenDescriptors(), descriptorsBefore);
 }
 #endif
 

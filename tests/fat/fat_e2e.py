@@ -25,7 +25,7 @@ def fail(message):
 
 
 def read_manifest(path):
-    entries, expected_exit, log_texts = [], 0, []
+    entries, expected_exit, log_texts, conditions = [], 0, [], {}
     with open(path, encoding="utf-8") as f:
         for line in f:
             line = line.rstrip("\n")
@@ -33,11 +33,14 @@ def read_manifest(path):
                 expected_exit = int(line[7:])
             elif line.startswith("# log "):
                 log_texts.append(line[6:])
+            elif line.startswith("# condition "):
+                condition, epath = line[12:].split(" ", 1)
+                conditions[epath] = condition
             elif line and not line.startswith("#"):
                 state, epath, name, kind, size, sha, check = line.split("\t")
                 entries.append(dict(state=state, path=epath, name=name, kind=kind,
                                     size=None if size == "-" else int(size), sha=sha, check=check))
-    return entries, expected_exit, log_texts
+    return entries, expected_exit, log_texts, conditions
 
 
 def geometry(img):
@@ -76,7 +79,7 @@ def main(argv):
     volume = "Z:" + image_path.replace("/", "\\") if windows else image_path
     log = os.path.join(work, name + ".log")
 
-    entries, expected_exit, log_texts = read_manifest(manifest_path)
+    entries, expected_exit, log_texts, conditions = read_manifest(manifest_path)
     status, out, err = run(vtl + ["scan", volume, "--all", "--json"], log)
     if status != expected_exit:
         fail(f"scan exit status {status}, expected {expected_exit}; stderr: {err}")
@@ -109,6 +112,8 @@ def main(argv):
             fail(f"{entry['path']}: listed as {item}")
         if entry["state"] == "deleted" and not item["deleted"]:
             fail(f"{entry['path']} is not marked deleted")
+        if entry["path"] in conditions and item["condition"] != conditions[entry["path"]]:
+            fail(f"{entry['path']}: condition {item['condition']}, expected {conditions[entry['path']]}")
         if entry["kind"] == "file":
             if entry["state"] == "live" and item["deleted"]:
                 fail(f"{entry['path']} is live but marked deleted")

@@ -279,6 +279,39 @@ TEST(FatParserTest, DamagedVolumesEndWithClearResults) {
   }
 }
 
+TEST(FatParserTest, DeletedFilesPastTheEndOfTheDeviceAreRated) {
+  struct Case {
+    const char* name;
+    std::uint32_t cluster;
+    std::uint32_t size;
+    const char* condition;
+  };
+  // The image is cut after sector 99: clusters 2 to 98 are on the device.
+  const Case cases[] = {
+      {"\xE5" "EFORE  BIN", 20, 1500, "Good"},    {"\xE5" "CROSS  BIN", 97, 2000, "Average"},
+      {"\xE5" "EYOND  BIN", 110, 600, "Poor"},    {"\xE5" "MPTY   BIN", 120, 0, "Good"},
+      {"LIVE    BIN", 112, 600, "RecBin"},
+  };
+  testing::LogCapture log;
+  TinyVolume volume;
+  for (std::size_t slot = 0; slot < std::size(cases); ++slot) {
+    volume.RootSlot(slot, DirEntry(cases[slot].name, 0x20, cases[slot].cluster, cases[slot].size));
+  }
+  volume.SetFat(112, 0xFFF);
+  volume.Image().resize(100 * 512);
+  auto parser = volume.Parser();
+  parser->m_bScanStarted = true;
+  ASSERT_EQ(parser->ScanDirectoryTree(), 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TreeNode* node = FindDescendantByKey(parser->Root(), c.cluster);
+    ASSERT_NE(node, nullptr);
+    EXPECT_STREQ(ConditionLabel(*node), c.condition);
+  }
+  EXPECT_FLOAT_EQ(FindDescendantByKey(parser->Root(), 97)->damageLevel, 0.5f);
+  EXPECT_EQ(FindDescendantByKey(parser->Root(), 112)->damageLevel, 0.0f);
+}
+
 // Folders whose clusters hold random bytes: whatever they claim, the walk
 // ends, and the sanitizer build sees every access stay inside its buffer.
 TEST(FatParserTest, RandomDirectoryClustersAreSurvived) {

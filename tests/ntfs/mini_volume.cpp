@@ -97,9 +97,18 @@ RecordBuilder& RecordBuilder::ResidentData(const std::vector<std::uint8_t>& data
 
 RecordBuilder& RecordBuilder::NonResidentData(const std::vector<std::uint8_t>& runs, std::uint64_t size,
                                               std::uint16_t flags, std::uint64_t startVcn) {
+  return NonResident(0x80, runs, size, flags, startVcn);
+}
+
+RecordBuilder& RecordBuilder::IndexAllocation(const std::vector<std::uint8_t>& runs, std::uint64_t size) {
+  return NonResident(0xA0, runs, size, 0, 0);
+}
+
+RecordBuilder& RecordBuilder::NonResident(std::uint32_t type, const std::vector<std::uint8_t>& runs,
+                                          std::uint64_t size, std::uint16_t flags, std::uint64_t startVcn) {
   const std::size_t at = m_next;
   const std::size_t header = (flags & 0x8001) != 0 ? 0x48 : 0x40;
-  Attribute(0x80, header + runs.size() + 1);
+  Attribute(type, header + runs.size() + 1);
   m_bytes[at + 8] = 1;
   Put16(m_bytes, at + 0x0A, static_cast<std::uint16_t>(header));
   Put16(m_bytes, at + 0x0C, flags);

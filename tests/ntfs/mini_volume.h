@@ -27,6 +27,9 @@ class RecordBuilder {
                                  std::uint16_t flags = 0, std::uint64_t startVcn = 0);
   // An $INDEX_ROOT holding only the end entry.
   RecordBuilder& EmptyIndexRoot();
+  // A non-resident $INDEX_ALLOCATION with the packed runs given (terminator
+  // added), for a directory whose entries lie in INDX blocks.
+  RecordBuilder& IndexAllocation(const std::vector<std::uint8_t>& runs, std::uint64_t size);
   // A resident $ATTRIBUTE_LIST naming these (type, segment) pairs.
   RecordBuilder& AttributeList(const std::vector<std::pair<std::uint32_t, std::uint32_t>>& entries);
   RecordBuilder& BaseRecord(std::uint32_t base);
@@ -39,6 +42,8 @@ class RecordBuilder {
 
  private:
   std::vector<std::uint8_t>& Attribute(std::uint32_t type, std::size_t length);
+  RecordBuilder& NonResident(std::uint32_t type, const std::vector<std::uint8_t>& runs, std::uint64_t size,
+                             std::uint16_t flags, std::uint64_t startVcn);
   std::vector<std::uint8_t> m_bytes;
   std::size_t m_next;
 };

@@ -167,6 +167,98 @@ TEST(NtfsScan, DamageLevelCountsAllocatedRunsOnly) {
   EXPECT_FLOAT_EQ(Find(parser->Root(), 20)->damageLevel, 0.3f);
 }
 
+TEST(NtfsScan, ChainsLeftOutOfTheTreeAreFreedWhole) {
+  testing::LogCapture log;
+  MiniVolume volume;
+  // Folder 40 hangs under a wiped record (41), so it and what it holds stay
+  // out of the tree; the file 42 in it comes later in the table than 40.
+  volume.PutRecord(RecordBuilder(40, false, true).FileName(41, u"lost", 1, true).EmptyIndexRoot(), 40);
+  volume.PutRecord(RecordBuilder(42, false).FileName(40, u"inside.txt"), 42);
+  volume.PutRecord(RecordBuilder(43, false, true).FileName(40, u"sub", 1, true).EmptyIndexRoot(), 43);
+  volume.PutRecord(RecordBuilder(44, false).FileName(43, u"deeper.txt"), 44);
+  volume.PutRecord(RecordBuilder(45, false).FileName(5, u"kept.txt"), 45);
+  for (const bool attachOrphans : {false, true}) {
+    auto parser = volume.Parse();
+    parser->m_bAttachOrphans = attachOrphans ? 1 : 0;
+    ASSERT_EQ(parser->AssembleDeletedTree(100), 0);
+    EXPECT_EQ(Paths(parser->Root()), std::vector<std::string>{"\\kept.txt"}) << "attach orphans " << attachOrphans;
+  }
+}
+
+TEST(NtfsScan, DataSizeBeyondTheRunsIsCutToThemAndRated) {
+  struct Case {
+    const char* name;
+    std::uint32_t record;
+    std::uint64_t size;       // what the node shows and a read gives
+    const char* condition;
+  };
+  testing::LogCapture log;
+  MiniVolume volume;
+  const std::vector<std::uint8_t> data = Pattern(2 * 4096, 4);
+  volume.PutCluster(40, data);
+  // Two free clusters, a size of ten and a bit.
+  volume.PutRecord(RecordBuilder(20, false).FileName(5, u"short.bin").NonResidentData(PackRun(2, 40), 10 * 4096 + 5), 20);
+  // The same through an attribute list.
+  volume.PutRecord(RecordBuilder(21, false).StandardInformation().FileName(5, u"listed.bin").AttributeList({{0x80, 22}}), 21);
+  volume.PutRecord(RecordBuilder(22, false).BaseRecord(21).NonResidentData(PackRun(2, 40), 10 * 4096 + 5), 22);
+  // A run list that ends at once (a header too wide to decode).
+  volume.PutRecord(RecordBuilder(23, false).FileName(5, u"no_runs.bin").NonResidentData({0x90}, 3 * 4096), 23);
+  // Two clusters taken since, the size beyond them.
+  volume.PutRecord(RecordBuilder(24, false).FileName(5, u"taken.bin").NonResidentData(PackRun(2, 50), 5 * 4096), 24);
+  volume.MarkUsed(50);
+  volume.MarkUsed(51);
+  // Sparse and compressed files whose runs cover their size are left alone.
+  volume.PutRecord(RecordBuilder(25, false).FileName(5, u"sparse.bin")
+                       .NonResidentData(Concat({PackRun(1, 40), PackRun(15, 0)}), 16 * 4096 - 7, 0x8000),
+                   25);
+  volume.PutRecord(RecordBuilder(26, false).FileName(5, u"packed.bin")
+                       .NonResidentData(Concat({PackRun(3, 60), PackRun(13, 0)}), 9 * 4096, 0x0001),
+                   26);
+  const Case cases[] = {
+      {"non-resident", 20, 2 * 4096, "Average"}, {"attribute list", 21, 2 * 4096, "Average"},
+      {"no runs", 23, 0, "Poor"},                {"clusters taken", 24, 2 * 4096, "Poor"},
+      {"sparse", 25, 16 * 4096 - 7, "Good"},     {"compressed", 26, 9 * 4096, "Good"},
+  };
+  auto parser = volume.Parse();
+  ASSERT_EQ(parser->AssembleDeletedTree(100), 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TreeNode* node = Find(parser->Root(), c.record);
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->size, c.size);
+    EXPECT_STREQ(ConditionLabel(*node), c.condition);
+    const DirectoryHandle file = parser->OpenFileByNode(*node);
+    std::int32_t high = -1;
+    EXPECT_EQ(parser->GetFileSize(file, high), c.size);
+    EXPECT_EQ(high, 0);
+    parser->CloseObject(file);
+  }
+  int result = 0;
+  EXPECT_EQ(ReadAll(*parser, *Find(parser->Root(), 20), result), data);
+  EXPECT_EQ(result, 1);
+  const auto lines = log.Lines();
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.find("record 20: the data size 40965 is more than its runs hold; cut to 8192 bytes") != std::string::npos;
+  }));
+}
+
+TEST(NtfsScan, ClustersPastTheEndOfTheDeviceAreLost) {
+  testing::LogCapture log;
+  MiniVolume volume;
+  volume.PutRecord(RecordBuilder(20, false).FileName(5, u"before.bin").NonResidentData(PackRun(4, 60), 4 * 4096), 20);
+  volume.PutRecord(RecordBuilder(21, false).FileName(5, u"across.bin").NonResidentData(PackRun(4, 98), 4 * 4096), 21);
+  volume.PutRecord(RecordBuilder(22, false).FileName(5, u"beyond.bin").NonResidentData(PackRun(2, 120), 2 * 4096), 22);
+  // The image ends inside cluster 99: its first sector is still there.
+  volume.Image().resize(99 * 4096 + 512);
+  auto parser = volume.Parse();
+  ASSERT_EQ(parser->AssembleDeletedTree(100), 0);
+  const std::vector<std::pair<std::uint32_t, const char*>> expected = {{20, "Good"}, {21, "Average"}, {22, "Poor"}};
+  for (const auto& [key, condition] : expected) {
+    EXPECT_STREQ(ConditionLabel(*Find(parser->Root(), key)), condition) << key;
+  }
+  EXPECT_FLOAT_EQ(Find(parser->Root(), 21)->damageLevel, 0.5f);
+}
+
 TEST(NtfsData, ReadGoesOnPastUnreadableSectorsAndSaysSo) {
   testing::LogCapture log;
   MiniVolume volume;

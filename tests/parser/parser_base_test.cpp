@@ -17,6 +17,8 @@
 
 #ifndef _WIN32
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace tv {
@@ -110,6 +112,77 @@ TEST(ParserBase, ProductFolderNeedsTvcore) {
 #endif
 #endif
 }
+
+#if defined(TV_TVCORE_PATH) && !defined(_WIN32)
+// Points XDG_DATA_HOME somewhere else for one test.
+class DataHomeOverride {
+ public:
+  explicit DataHomeOverride(const std::string& value) {
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    if (saved != nullptr) m_saved = saved;
+    m_bWasSet = saved != nullptr;
+    setenv("XDG_DATA_HOME", value.c_str(), 1);
+  }
+  ~DataHomeOverride() {
+    if (m_bWasSet) {
+      setenv("XDG_DATA_HOME", m_saved.c_str(), 1);
+    } else {
+      unsetenv("XDG_DATA_HOME");
+    }
+  }
+  DataHomeOverride(const DataHomeOverride&) = delete;
+  DataHomeOverride& operator=(const DataHomeOverride&) = delete;
+
+ private:
+  std::string m_saved;
+  bool m_bWasSet = false;
+};
+
+TEST(ParserBase, ProductFolderIsMadeWholeOrNotUsed) {
+  testing::TempFolder root;
+  ASSERT_TRUE(platform::CreateDirectory(root.File("blocked")));
+  {
+    const platform::FileHandle file = platform::OpenFile(
+        root.File("blocked/plain-file"), platform::OpenMode{platform::Access::Write,
+                                                            platform::Disposition::CreateNew, true, false});
+    ASSERT_NE(file, platform::kInvalidFile);
+    platform::CloseFile(file);
+  }
+  const struct {
+    const char* name;
+    std::string dataHome;
+    bool usable;
+  } cases[] = {
+      // A new user: not even the application-data folder exists yet.
+      {"fresh user", root.File("fresh/home/.local/share"), true},
+      {"data folder exists", root.File("blocked"), true},
+      // A file where a folder of the path should be: nothing can be made.
+      {"file in the path", root.File("blocked/plain-file/share"), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DataHomeOverride dataHome(c.dataHome);
+    const auto folder = ProductDataFolder(TV_TVCORE_PATH, "GetTempFilesFolder");
+    if (!c.usable) {
+      EXPECT_EQ(folder, std::nullopt);
+      continue;
+    }
+    ASSERT_TRUE(folder.has_value());
+    EXPECT_EQ(*folder, c.dataHome + "/Vardelin/vtl/");
+    EXPECT_TRUE(platform::IsDirectory(*folder));
+  }
+
+  // A folder that exists but takes no files (root may write anywhere).
+  if (geteuid() != 0) {
+    const std::string readOnly = root.File("read-only");
+    ASSERT_TRUE(platform::CreateDirectoryPath(readOnly + "/Vardelin/vtl"));
+    ASSERT_EQ(chmod((readOnly + "/Vardelin/vtl").c_str(), 0555), 0);
+    const DataHomeOverride dataHome(readOnly);
+    EXPECT_EQ(ProductDataFolder(TV_TVCORE_PATH, "GetTempFilesFolder"), std::nullopt);
+    chmod((readOnly + "/Vardelin/vtl").c_str(), 0755);
+  }
+}
+#endif
 
 TEST(ParserBase, ReadsAreRelativeToTheVolumeStart) {
   auto parser = MakeParser(4);

@@ -236,5 +236,26 @@ TEST(TreeNode, ConditionLabels) {
   EXPECT_STREQ(kUnknownTimeLabel, "Unknown");
 }
 
+TEST(TreeNode, DamageLevelsKeepNothingLostAndAllLostApart) {
+  struct ShareCase {
+    std::uint64_t lost;
+    std::uint64_t total;
+    const char* label;
+  };
+  constexpr std::uint64_t kHuge = std::uint64_t{1} << 40;
+  const ShareCase cases[] = {
+      {0, 0, "Good"},           {0, 10, "Good"},    {3, 10, "Average"}, {10, 10, "Poor"},
+      {kHuge - 1, kHuge, "Average"},  // rounds to 1.0 as a float
+      {1, kHuge, "Average"},    {kHuge, 5, "Poor"},
+  };
+  for (const ShareCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.lost) + " of " + std::to_string(c.total));
+    TreeNode node(1, "n", 0, 1);
+    node.damageLevel = DamageLevelOf(c.lost, c.total);
+    EXPECT_STREQ(ConditionLabel(node), c.label);
+  }
+  EXPECT_FLOAT_EQ(DamageLevelOf(3, 10), 0.3f);
+}
+
 }  // namespace
 }  // namespace tv

@@ -103,6 +103,17 @@ TEST_F(FilesTest, CreateDirectoryTwiceReportsAlreadyExists) {
   EXPECT_EQ(GetLastError(), err::kPathNotFound);
 }
 
+TEST_F(FilesTest, CreateDirectoryPathMakesEveryMissingLevel) {
+  const std::string deep = folder_.Path("a/b/c/");
+  EXPECT_TRUE(CreateDirectoryPath(deep));
+  EXPECT_TRUE(IsDirectory(folder_.Path("a/b/c")));
+  EXPECT_TRUE(CreateDirectoryPath(folder_.Path("a/b"))) << "a folder that exists";
+
+  ASSERT_TRUE(WriteWholeFile(folder_.Path("a/file"), Pattern(1)));
+  EXPECT_FALSE(CreateDirectoryPath(folder_.Path("a/file/sub"))) << "a file in the way";
+  EXPECT_FALSE(CreateDirectoryPath(folder_.Path("a/file"))) << "a file of that name";
+}
+
 TEST_F(FilesTest, UnicodeNamesWorkThroughNarrowAndWidePaths) {
   const std::string narrow = folder_.Path("\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xF0\x9F\x98\x80.txt");
   ASSERT_TRUE(WriteWholeFile(narrow, Pattern(5)));
@@ -257,6 +268,20 @@ TEST_F(FilesTest, VolumeSizeAndDeviceIdentity) {
   EXPECT_TRUE(GetHostDeviceId(folder_.path(), &second));
   EXPECT_EQ(first, second);
 }
+
+#ifndef _WIN32
+// The mounted cases (loop devices, FUSE) need root and run end to end; here
+// the volume is an image file that nothing has mounted.
+TEST_F(FilesTest, AnImageFileIsNotTheFolderBesideIt) {
+  const std::string image = folder_.Path("volume.img");
+  ASSERT_TRUE(WriteWholeFile(image, Pattern(4096)));
+  ASSERT_TRUE(CreateDirectory(folder_.Path("out")));
+  // Writing next to the image changes the file system that holds it, not
+  // the image's own bytes.
+  EXPECT_FALSE(SameVolumeAs(image, folder_.Path("out")));
+  EXPECT_FALSE(SameVolumeAs(folder_.Path("missing.img"), folder_.Path("out")));
+}
+#endif
 
 }  // namespace
 }  // namespace tv::platform

@@ -52,6 +52,40 @@ TEST(Text, MalformedInputBecomesReplacementCharacters) {
   for (const auto& c : utf16Cases) EXPECT_EQ(ToNarrow(c.wide), c.narrow) << c.name;
 }
 
+TEST(Text, PathsKeepEveryByte) {
+  const struct {
+    const char* name;
+    std::string narrow;
+    WString wide;  // as ToWidePath gives it on POSIX
+  } cases[] = {
+      {"valid UTF-8 as ToWide", "caf\xC3\xA9/a\xF0\x9F\x98\x80", u"caf\u00E9/a\xD83D\xDE00"},
+      {"invalid byte", "\xFF.img", u"\xDCFF.img"},
+      {"sequence cut by ascii", "a\xC3" "b", u"a\xDCC3" u"b"},
+      {"sequence cut at the end", "ab\xE6\x96", u"ab\xDCE6\xDC96"},
+      {"lead byte before a valid sequence", "\xE6\xC3\xA9", u"\xDCE6\u00E9"},
+      {"encoded surrogate", "\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},
+      {"overlong slash", "\xC0\xAF", u"\xDCC0\xDCAF"},
+  };
+  for (const auto& c : cases) {
+#ifdef _WIN32
+    // Windows paths are UTF-16: the path conversions are the plain ones.
+    EXPECT_EQ(ToWidePath(c.narrow), ToWide(c.narrow)) << c.name;
+    EXPECT_EQ(ToNarrowPath(c.wide), ToNarrow(c.wide)) << c.name;
+#else
+    EXPECT_EQ(ToWidePath(c.narrow), c.wide) << c.name;
+    EXPECT_EQ(ToNarrowPath(c.wide), c.narrow) << c.name;
+#endif
+  }
+#ifndef _WIN32
+  std::string everyByte;
+  for (int b = 1; b < 256; ++b) everyByte += static_cast<char>(b);
+  everyByte += everyByte;
+  EXPECT_EQ(ToNarrowPath(ToWidePath(everyByte)), everyByte);
+  // Log lines stay valid UTF-8: the plain conversion does not pass escapes on.
+  EXPECT_EQ(ToNarrow(ToWidePath("\xFF")), "\xEF\xBF\xBD");
+#endif
+}
+
 TEST(Text, UpperCaseFollowsSimpleMappings) {
   const struct {
     const char* name;

@@ -31,11 +31,13 @@ void CliHost::Progress(unsigned percent) {
   m_bLineShown = true;
 }
 
-OverwriteAnswer CliHost::AskOverwrite(const std::string& question, const std::string&) {
+OverwriteAnswer CliHost::AskOverwrite(const std::string& question, const std::string& displayName) {
   switch (m_policy) {
     case OverwritePolicy::All:
       return OverwriteAnswer::All;
     case OverwritePolicy::No:
+      ShowMessage(MessageKind::Information, "",
+                  "Skipped '" + displayName + "': it already exists in the destination folder (--overwrite no).");
       return OverwriteAnswer::No;
     case OverwritePolicy::Ask:
       break;

@@ -25,6 +25,8 @@ class CliHost : public WorkflowHost {
   void Progress(unsigned percent) override;
   OverwriteAnswer AskOverwrite(const std::string& question, const std::string& displayName) override;
   void ShowMessage(MessageKind kind, const std::string& caption, const std::string& text) override;
+  // A terminal or a log of the run has room for every name.
+  std::size_t MaxListedProblems() const override { return static_cast<std::size_t>(-1); }
 
   // The messages of kind Error shown so far.
   int Errors() const { return m_nErrors; }

@@ -1,5 +1,7 @@
 // vtl cat VOLUME ENTRY: writes one entry's data to standard output.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "app/cli/commands.h"
@@ -50,6 +52,8 @@ int RunCatCommand(const CliArgs& args) {
   platform::SetStandardOutputBinary();
   std::vector<std::uint8_t> buffer(kChunkBytes);
   bool complete = true;
+  // errno of the first write to standard output that failed, else 0.
+  int writeError = 0;
   while (left > 0) {
     if (BreakRequested()) {
       parser.CloseObject(file);
@@ -59,14 +63,22 @@ int RunCatCommand(const CliArgs& args) {
     std::uint32_t read = 0;
     if (parser.ReadFile(file, buffer.data(), wanted, read) == 0) complete = false;
     if (read == 0) break;
+    errno = 0;
     if (std::fwrite(buffer.data(), 1, read, stdout) != read) {
-      complete = false;
+      writeError = errno != 0 ? errno : EIO;
       break;
     }
     left -= read;
   }
-  std::fflush(stdout);
+  // Standard output is buffered: a full disk may show only when it is flushed.
+  errno = 0;
+  if (std::fflush(stdout) != 0 && writeError == 0) writeError = errno != 0 ? errno : EIO;
   parser.CloseObject(file);
+  if (writeError != 0) {
+    std::fprintf(stderr, "vtl cat: cannot write '%s' to standard output: %s\n", args.positional[1].c_str(),
+                 std::strerror(writeError));
+    return kExitSomeFailed;
+  }
   if (!complete || left > 0) {
     std::fprintf(stderr, "vtl cat: part of '%s' could not be read (see the log)\n", args.positional[1].c_str());
     return kExitSomeFailed;

@@ -1,6 +1,8 @@
 // vtl dump-mft VOLUME [--out DIR]: the support dump of an NTFS volume, its
 // boot sector and the first 1,024,000 bytes of its MFT, into BootDump.hex
-// and MFTDump.hex in DIR (the current folder by default).
+// and MFTDump.hex in DIR (the current folder by default; made with its
+// parents when missing, as `recover --to` does).
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -8,6 +10,9 @@
 #include "app/cli/open_volume.h"
 #include "app/workflow/mft_dump.h"
 #include "app/workflow/recover_selection.h"
+#include "parser/file_system_parser.h"
+#include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/folders.h"
 
 namespace tv::cli {
@@ -31,14 +36,26 @@ int RunDumpMftCommand(const CliArgs& args) {
     std::fprintf(stderr, "vtl dump-mft: cannot open volume '%s'\n", volume.c_str());
     return kExitUsage;
   }
+  std::array<std::uint8_t, kBootSectorSize> bootSector{};
+  std::uint32_t sectorsRead = 0;
+  if (drive->ReadAt(0, bootSector.data(), 1, &sectorsRead) != kReadOk || sectorsRead != 1 ||
+      DetectFileSystem(bootSector) != kFsNtfs) {
+    std::fprintf(stderr, "vtl dump-mft: '%s' is not an NTFS volume\n", volume.c_str());
+    return kExitUsage;
+  }
+  if (!platform::CreateDirectoryPath(folder)) {
+    std::fprintf(stderr, "vtl dump-mft: cannot create the output folder '%s': %s\n", folder.c_str(),
+                 platform::ErrorText(platform::GetLastError()).c_str());
+    return kExitUsage;
+  }
   if (!args.quiet) std::printf("  MFT Dump runned on drive: %s\n", volume.c_str());
   MftDumpReport report;
   report.status = [&](const std::string& line) {
     if (!args.quiet) std::printf("%s\n", line.c_str());
   };
   if (!DumpMft(*drive, folder, report)) {
-    std::fprintf(stderr, "vtl dump-mft: '%s' is not an NTFS volume, or the dump files cannot be written in '%s'\n",
-                 volume.c_str(), folder.c_str());
+    std::fprintf(stderr, "vtl dump-mft: the dump files cannot be written in '%s': %s\n", folder.c_str(),
+                 platform::ErrorText(platform::GetLastError()).c_str());
     return kExitUsage;
   }
   std::fflush(stdout);

@@ -55,7 +55,7 @@ std::size_t TextWidth(const std::string& text) {
 }
 
 // The texts of one row as the window shows them, the shell's type name
-// included.
+// included; unescaped (the JSON form escapes in its own way).
 std::array<std::string, kViewColumnCount> RowTexts(const TreeNode& node) {
   const std::string shellType = ShellTypeNameOf(node);
   std::array<std::string, kViewColumnCount> row;
@@ -73,6 +73,7 @@ void PrintTable(const FolderListing& listing) {
   rows.push_back(header);
   for (const TreeNode* node : listing.entries) {
     rows.push_back(RowTexts(*node));
+    for (std::string& text : rows.back()) text = EscapeControlCharacters(text);
   }
   for (const auto& row : rows) {
     for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], TextWidth(row[c]));
@@ -155,7 +156,7 @@ int RunListCommand(const CliArgs& args) {
                 DeletedStructureCount(parser, listing), listing.filesMatched, listing.foldersMatched);
   }
   std::fflush(stdout);
-  return scanned->scanResult == 0 ? kExitOk : (scanned->scanResult == -1000 ? kExitStopped : kExitSomeFailed);
+  return ReportScanEnd("list", *scanned);
 }
 
 }  // namespace tv::cli

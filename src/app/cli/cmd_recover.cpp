@@ -14,19 +14,29 @@
 #include "app/workflow/scan_controller.h"
 #include "parser/recovery_output.h"
 #include "platform/console.h"
+#include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/types.h"
 
 namespace tv::cli {
 namespace {
 
-// Creates the destination folder and any missing folder above it.
-void CreateFolderPath(const std::string& path) {
+// Creates the destination folder and any missing folder above it; false
+// with the system's error when it is not a folder afterwards.
+bool CreateFolderPath(const std::string& path, std::uint32_t& error) {
+  error = err::kSuccess;
   for (std::size_t end = 1; end <= path.size(); ++end) {
     if (end == path.size() || path[end] == '/' || path[end] == '\\') {
       const std::string prefix = path.substr(0, end);
-      if (!prefix.empty() && prefix.back() != ':' && !platform::IsDirectory(prefix)) platform::CreateDirectory(prefix);
+      if (!prefix.empty() && prefix.back() != ':' && !platform::IsDirectory(prefix) &&
+          !platform::CreateDirectory(prefix)) {
+        error = platform::GetLastError();
+      }
     }
   }
+  if (platform::IsDirectory(path)) return true;
+  if (error == err::kSuccess || platform::PathExists(path)) error = err::kAlreadyExists;
+  return false;
 }
 
 }  // namespace
@@ -85,7 +95,12 @@ int RunRecoverCommand(const CliArgs& args) {
     if (!args.quiet) std::printf("Nothing to recover: the volume holds no deleted entries.\n");
     return kExitOk;
   }
-  CreateFolderPath(*destination);
+  std::uint32_t folderError = 0;
+  if (!CreateFolderPath(*destination, folderError)) {
+    std::fprintf(stderr, "vtl recover: cannot create the destination folder '%s': %s; nothing was recovered\n",
+                 destination->c_str(), platform::ErrorText(folderError).c_str());
+    return kExitSomeFailed;
+  }
 
   // Like the window's recovery worker: the caller waits while the worker
   // writes, and Ctrl-C stops it with the files written so far kept.
@@ -95,9 +110,13 @@ int RunRecoverCommand(const CliArgs& args) {
   host.EndProgress();
   if (outcome.refused) return kExitUsage;
   if (outcome.stopped) {
+    // The incomplete file, if one was being written, was named in its message.
     std::fprintf(stderr, "vtl recover: stopped; the files written so far are kept\n");
     return kExitStopped;
   }
+  // Every entry that was not written completely was named in its message;
+  // any of them makes the run a partial failure.
+  if (outcome.report.Count() != 0) return kExitSomeFailed;
   for (const int result : outcome.results) {
     if (result != kRecoverDone) return kExitSomeFailed;
   }

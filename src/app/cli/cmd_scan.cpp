@@ -8,7 +8,6 @@
 #include "app/cli/scanned_volume.h"
 #include "app/entry_format.h"
 #include "app/entry_lookup.h"
-#include "app/scan_run.h"
 #include "app/workflow/bin_names.h"
 
 namespace tv::cli {
@@ -49,17 +48,7 @@ int RunScanCommand(const CliArgs& args) {
   }
   if (json) std::fputs(first ? "]\n" : "\n]\n", stdout);
   std::fflush(stdout);
-
-  if (scanned->scanResult == kScanStopped) {
-    std::fprintf(stderr, "vtl scan: stopped; the entries found so far are listed\n");
-    return kExitStopped;
-  }
-  if (scanned->scanResult != 0) {
-    std::fprintf(stderr, "vtl scan: the scan ended early (result %d); the entries found so far are listed\n",
-                 scanned->scanResult);
-    return kExitSomeFailed;
-  }
-  return kExitOk;
+  return ReportScanEnd("scan", *scanned);
 }
 
 }  // namespace tv::cli

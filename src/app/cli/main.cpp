@@ -8,7 +8,6 @@
 #include "app/cli/commands.h"
 #include "app/log_location.h"
 #include "app/version.h"
-#include "log/log.h"
 #include "parser/product_folder.h"
 
 namespace tv::cli {
@@ -26,7 +25,16 @@ void PrintUsage(std::FILE* out) {
                     "  --log FILE    write the operation log to FILE\n"
                     "  -q, --quiet   print no progress\n"
                     "  -h, --help    show this help\n"
-                    "  --version     show the version\n");
+                    "  --version     show the version\n"
+                    "\nIn the text output of scan and list, a control character in a name is shown\n"
+                    "as <XX>, its code in hexadecimal (<1B> for ESC); --json output escapes it as\n"
+                    "JSON does.\n"
+                    "\nExit status:\n"
+                    "  0    done\n"
+                    "  1    some entries could not be recovered or read, or the scan ended early\n"
+                    "  2    bad usage, or a volume that cannot be opened, holds no supported file\n"
+                    "       system, or whose structures (the MFT, the root folder) cannot be read\n"
+                    "  130  stopped with Ctrl-C\n");
 }
 
 const Command* FindCommand(const std::string& name) {
@@ -57,9 +65,13 @@ int Run(const std::vector<std::string>& words) {
     return kExitUsage;
   }
   if (!args->logPath.empty()) {
-    Log().Start(args->logPath.c_str());
+    const std::string reason = StartLogFile(args->logPath);
+    if (!reason.empty()) {
+      std::fprintf(stderr, "vtl: cannot create the log file '%s': %s; no log is written\n", args->logPath.c_str(),
+                   reason.c_str());
+    }
   } else {
-    Log().Start(PrepareDefaultLogPath(DefaultTvcorePath()).c_str());
+    StartLogFile(PrepareDefaultLogPath(DefaultTvcorePath()));
   }
   return command->run(*args);
 }

@@ -27,10 +27,10 @@ std::unique_ptr<CDiskDrive> OpenVolumeArgument(const std::string& volume) {
 #ifdef _WIN32
     // "\\.\..." names a device; anything else is an image file.
     const bool devicePath = volume.rfind("\\\\.\\", 0) == 0;
-    opened = devicePath ? drive->OpenPath(platform::ToWide(volume))
-                        : drive->OpenImageFile(platform::ToWide(volume));
+    opened = devicePath ? drive->OpenPath(platform::ToWidePath(volume))
+                        : drive->OpenImageFile(platform::ToWidePath(volume));
 #else
-    opened = drive->OpenPath(platform::ToWide(volume));
+    opened = drive->OpenPath(platform::ToWidePath(volume));
 #endif
   }
   if (opened != 0) return nullptr;

@@ -41,21 +41,51 @@ std::unique_ptr<ScannedVolume> OpenAndScanVolume(const std::string& command, con
     std::fprintf(stderr, "vtl %s: '%s' holds no file system this program reads\n", name, volume.c_str());
     return nullptr;
   }
-  if (record.parser->IsMftDamaged() != 0) {
-    std::fprintf(stderr, "vtl %s: the file system structures of '%s' cannot be read (see the log)\n", name,
-                 volume.c_str());
+  // A volume whose structures cannot be read yields nothing to list or
+  // recover; saying so beats an empty result that looks like a clean volume.
+  const auto refuseUnreadable = [&](const std::string& what) {
+    std::fprintf(stderr, "vtl %s: cannot use the volume '%s': %s (see the log)\n", name, volume.c_str(),
+                 what.c_str());
+  };
+  if (const std::string unreadable = UnreadableStructures(*record.parser); !unreadable.empty()) {
+    refuseUnreadable(unreadable);
     return nullptr;
+  }
+  if (const std::string missing = MissingStructures(*record.parser); !missing.empty()) {
+    std::fprintf(stderr,
+                 "vtl %s: warning: on the volume '%s' %s; folders may be incomplete and files that are not "
+                 "deleted may be read wrongly (see the log)\n",
+                 name, volume.c_str(), missing.c_str());
   }
 
   StopOnInterrupt();
   host.BeginProgress("Scanning");
   RunScanOnWorker(record, OpenVolumeArgument, host);
   host.EndProgress();
+  if (record.lastScanResult != kScanStopped && record.parser) {
+    if (const std::string unreadable = UnreadableStructures(*record.parser); !unreadable.empty()) {
+      refuseUnreadable(unreadable);
+      return nullptr;
+    }
+  }
   auto scanned = std::make_unique<ScannedVolume>();
   scanned->parser = std::move(record.parser);
   scanned->scanResult = record.lastScanResult;
   exitCode = kExitOk;
   return scanned;
+}
+
+int ReportScanEnd(const std::string& command, const ScannedVolume& scanned) {
+  if (scanned.scanResult == kScanStopped) {
+    std::fprintf(stderr, "vtl %s: stopped; the entries found so far are listed\n", command.c_str());
+    return kExitStopped;
+  }
+  if (!ScanCompleted(scanned.scanResult)) {
+    std::fprintf(stderr, "vtl %s: the scan ended early (%s; see the log); the entries found so far are listed\n",
+                 command.c_str(), ScanResultText(scanned.scanResult).c_str());
+    return kExitSomeFailed;
+  }
+  return kExitOk;
 }
 
 }  // namespace tv::cli

@@ -20,10 +20,17 @@ struct ScannedVolume {
 
 // Null, after telling the user why on standard error, when the volume
 // cannot be opened or read, holds no supported file system, or its
-// structures cannot be read; `exitCode` is then the status to end with.
+// structures (the MFT, the root folder) cannot be read, before or as the
+// scan shows; `exitCode` is then the status to end with (2). Structures that
+// are missing while entries can still be found are a warning only.
 // The scan runs on a worker thread with its progress shown through `host`;
 // Ctrl-C stops it.
 std::unique_ptr<ScannedVolume> OpenAndScanVolume(const std::string& command, const std::string& volume,
                                                  CliHost& host, int& exitCode);
+
+// For a command that has shown the entries found: tells the user on
+// standard error when the scan was stopped or ended early, and gives the
+// status to end with (0, 1 or 130).
+int ReportScanEnd(const std::string& command, const ScannedVolume& scanned);
 
 }  // namespace tv::cli

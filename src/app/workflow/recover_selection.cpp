@@ -69,19 +69,52 @@ bool DestinationOnScannedVolume(const std::string& destination, const std::strin
   // Any other volume on Windows is an image file, which no destination touches.
   return false;
 #else
-  // A block device is refused when the destination's file system lives on it;
-  // an image file is not a device and takes no part.
-  std::uint64_t scanned = 0;
-  std::uint64_t target = 0;
-  return platform::GetDeviceNodeId(volume, &scanned) &&
-         platform::GetHostDeviceId(ExistingAncestor(destination), &target) && scanned == target;
+  // Refused when writing there can change the scanned bytes: the
+  // destination's file system lives on the scanned device, or on the image
+  // file (or the file behind a scanned loop device) through a loop device
+  // or a mount of it.
+  return platform::SameVolumeAs(volume, ExistingAncestor(destination));
 #endif
 }
 
-bool RecoveryMessage(int result, const std::string& displayName, int files, int folders, MessageKind& kind,
+namespace {
+
+// The lines that name the entries not written completely, after `heading`.
+std::string WithProblemLines(const std::string& heading, std::span<const RecoveryProblem> problems,
+                             std::size_t maxListed) {
+  std::string text = heading;
+  std::size_t listed = 0;
+  for (const RecoveryProblem& problem : problems) {
+    const std::string line = DescribeRecoveryProblem(problem);
+    Log().Message("Not recovered completely: ", line.c_str());
+    if (listed < maxListed) {
+      text += "\n" + line;
+      ++listed;
+    }
+  }
+  if (listed < problems.size()) {
+    text += "\n... and " + std::to_string(problems.size() - listed) + " more (see the log)";
+  }
+  return text;
+}
+
+}  // namespace
+
+bool RecoveryMessage(int result, const std::string& displayName, int files, int folders,
+                     std::span<const RecoveryProblem> problems, std::size_t maxListed, MessageKind& kind,
                      std::string& text) {
   switch (result) {
     case kRecoverDone:
+      if (!problems.empty()) {
+        kind = MessageKind::Error;
+        text = WithProblemLines(
+            folders != 0 ? FormatText("Folder '%s' was recovered incompletely: %d files, %d subfolders; these "
+                                      "entries are not complete:",
+                                      displayName, files, folders)
+                         : FormatText("File '%s' was recovered, but not all of it could be read:", displayName),
+            problems, maxListed);
+        return true;
+      }
       kind = MessageKind::Information;
       text = folders != 0
                  ? FormatText("Folder '%s' was successfully recovered: %d files, %d subfolders", displayName,
@@ -91,20 +124,28 @@ bool RecoveryMessage(int result, const std::string& displayName, int files, int 
     case kRecoverFolderFailed:
       Log().Message("[SA] Can't create directory.");
       kind = MessageKind::Error;
-      text = "Can`t create directory";
+      text = WithProblemLines("Can`t create directory", problems, maxListed);
       return true;
     case kRecoverNotFound:
       Log().Message("[SA] Can't find file.");
       kind = MessageKind::Error;
-      text = "Can`t find file";
+      text = WithProblemLines("Can`t find file", problems, maxListed);
       return true;
     case kRecoverDiskFull:
       Log().Message("[SA] Not enough disk space.");
       kind = MessageKind::Error;
-      text = "Not enough disk space";
+      text = WithProblemLines("Not enough disk space", problems, maxListed);
+      return true;
+    case kRecoverStopped:
+      if (problems.empty()) return false;
+      kind = MessageKind::Error;
+      text = WithProblemLines(FormatText("The recovery of '%s' was stopped:", displayName), problems, maxListed);
       return true;
     default:
-      return false;
+      if (problems.empty()) return false;
+      kind = MessageKind::Error;
+      text = WithProblemLines(FormatText("'%s' could not be recovered:", displayName), problems, maxListed);
+      return true;
   }
 }
 
@@ -160,12 +201,19 @@ RecoveryOutcome RecoverSelection(CFileSystemParser& parser, const RecoveryReques
     }
     int files = 0;
     int folders = 0;
+    const std::size_t problemsBefore = outcome.report.Count();
+    parser.SetRecoveryReport(&outcome.report);
     const int result = parser.RecoverNode(*node, request.destination, files, folders, 0, kRenameNumbered, nullptr);
+    parser.SetRecoveryReport(nullptr);
     outcome.results.push_back(result);
     host.Progress(100);
     MessageKind kind = MessageKind::Information;
     std::string text;
-    if (RecoveryMessage(result, displayName, files, folders, kind, text)) host.ShowMessage(kind, "", text);
+    const std::span<const RecoveryProblem> problems =
+        std::span<const RecoveryProblem>(outcome.report.Problems()).subspan(problemsBefore);
+    if (RecoveryMessage(result, displayName, files, folders, problems, host.MaxListedProblems(), kind, text)) {
+      host.ShowMessage(kind, "", text);
+    }
     if (result == kRecoverStopped) {
       outcome.stopped = true;
       break;

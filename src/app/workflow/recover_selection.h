@@ -3,11 +3,13 @@
 // and the per-entry message.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
 #include "app/workflow/workflow_host.h"
 #include "parser/file_system_parser.h"
+#include "parser/recovery_report.h"
 #include "parser/tree_node.h"
 
 namespace tv {
@@ -30,6 +32,8 @@ struct RecoveryOutcome {
   std::vector<int> results;
   bool refused = false;  // the destination lies on the scanned volume
   bool stopped = false;  // Cancel, or the break flag
+  // Every entry, at any depth, that was not written completely.
+  RecoveryReport report;
 };
 
 // True when `destination` lies on the scanned volume: the same drive letter
@@ -45,8 +49,12 @@ void ShowDestinationRefused(WorkflowHost& host, const std::string& volume);
 RecoveryOutcome RecoverSelection(CFileSystemParser& parser, const RecoveryRequest& request, WorkflowHost& host);
 
 // The message of a top-level result: its kind and text, none for results
-// that show nothing (0, -11, -1000). Also logs the "[SA]" line of the errors.
-bool RecoveryMessage(int result, const std::string& displayName, int files, int folders, MessageKind& kind,
+// that show nothing (0, -11, -1000) when nothing went wrong. `problems` are
+// the entries of this top-level entry that were not written completely; the
+// message names the first `maxListed` of them and counts the rest. Also logs
+// the "[SA]" line of the errors.
+bool RecoveryMessage(int result, const std::string& displayName, int files, int folders,
+                     std::span<const RecoveryProblem> problems, std::size_t maxListed, MessageKind& kind,
                      std::string& text);
 
 }  // namespace tv

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +23,7 @@
 #include "platform/disk_full_seam.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/posix/mount_table.h"
 #include "platform/posix/posix_errors.h"
 #include "platform/text.h"
 
@@ -162,7 +164,7 @@ FileHandle OpenFile(const std::string& path, const OpenMode& mode) {
 FileHandle OpenFile(const WString& path, const OpenMode& mode) { return OpenFile(ToNarrow(path), mode); }
 
 FileHandle OpenDeviceForRead(const WString& path) {
-  const std::string narrow = ToNarrow(path);
+  const std::string narrow = ToNarrowPath(path);
   const int fd = OpenRegular(narrow, O_RDONLY);
   if (fd < 0) {
     SetLastErrorForPath(errno, narrow);
@@ -170,6 +172,34 @@ FileHandle OpenDeviceForRead(const WString& path) {
   }
   SetLastError(err::kSuccess);
   return fd;
+}
+
+FileHandle OpenDeviceForDirectRead(const WString& path, std::uint32_t* unitBytes) {
+#ifdef O_DIRECT
+  const std::string narrow = ToNarrowPath(path);
+  const int fd = OpenRegular(narrow, O_RDONLY | O_DIRECT);
+  if (fd < 0) {
+    SetLastErrorForPath(errno, narrow);
+    return kInvalidFile;
+  }
+  std::uint32_t unit = 512;
+#ifdef BLKSSZGET
+  struct stat info {};
+  int sectorBytes = 0;
+  if (fstat(fd, &info) == 0 && S_ISBLK(info.st_mode) && ioctl(fd, BLKSSZGET, &sectorBytes) == 0 &&
+      sectorBytes > 0) {
+    unit = static_cast<std::uint32_t>(sectorBytes);
+  }
+#endif
+  *unitBytes = unit;
+  SetLastError(err::kSuccess);
+  return fd;
+#else
+  (void)path;
+  (void)unitBytes;
+  SetLastError(err::kNotSupported);
+  return kInvalidFile;
+#endif
 }
 
 void CloseFile(FileHandle file) {
@@ -350,6 +380,37 @@ bool DeleteFile(const std::string& path) {
 
 bool DeleteFile(const WString& path) { return DeleteFile(ToNarrow(path)); }
 
+bool RenameFile(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+    SetLastErrorForPath(errno, to);
+    return false;
+  }
+#endif
+  // A file system without the no-replace rename: a hard link cannot replace
+  // an existing name either; where links are refused too, the name is
+  // checked just before a plain rename.
+  if (link(from.c_str(), to.c_str()) == 0) {
+    unlink(from.c_str());
+    return true;
+  }
+  if (errno == EEXIST) {
+    SetLastErrorFromErrno(errno);
+    return false;
+  }
+  struct stat info {};
+  if (lstat(to.c_str(), &info) == 0) {
+    SetLastError(err::kFileExists);
+    return false;
+  }
+  if (rename(from.c_str(), to.c_str()) != 0) {
+    SetLastErrorForPath(errno, to);
+    return false;
+  }
+  return true;
+}
+
 bool PathExists(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0;
@@ -384,22 +445,9 @@ namespace {
 // source in the mount table. Returns `device` itself when no mount with that
 // number names a block device.
 dev_t BackingDevice(dev_t device) {
-  std::ifstream table("/proc/self/mountinfo");
-  std::string line;
-  const std::string wanted = std::to_string(major(device)) + ":" + std::to_string(minor(device));
-  while (std::getline(table, line)) {
-    // "id parent major:minor root mount-point options ... - type source ..."
-    std::istringstream fields(line);
-    std::string id, parent, number;
-    if (!(fields >> id >> parent >> number) || number != wanted) continue;
-    const std::size_t separator = line.find(" - ");
-    if (separator == std::string::npos) continue;
-    std::istringstream tail(line.substr(separator + 3));
-    std::string type, source;
-    if (!(tail >> type >> source)) continue;
-    struct stat info {};
-    if (stat(source.c_str(), &info) == 0 && S_ISBLK(info.st_mode)) return info.st_rdev;
-  }
+  const std::string source = posix::MountSource(device);
+  struct stat info {};
+  if (!source.empty() && stat(source.c_str(), &info) == 0 && S_ISBLK(info.st_mode)) return info.st_rdev;
   return device;
 }
 

@@ -1,5 +1,6 @@
 // UTF-8 <-> UTF-16. Malformed input becomes U+FFFD: one replacement for each
 // unpaired surrogate, and for each maximal part of a broken UTF-8 sequence.
+// Paths keep their malformed bytes instead, as escapes U+DC80..U+DCFF.
 #include <cstdint>
 
 #include "platform/text.h"
@@ -10,8 +11,14 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
+// A byte 0x80..0xFF of a path that is not valid UTF-8 stands in UTF-16 as
+// kByteEscape + the byte: an unpaired low surrogate, which valid UTF-8 never
+// gives.
+constexpr char32_t kByteEscape = 0xDC00;
+
 bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsByteEscape(char32_t c) { return c >= kByteEscape + 0x80 && c <= kByteEscape + 0xFF; }
 
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
@@ -60,9 +67,7 @@ LeadByte Classify(std::uint8_t b) {
   return {0, 0, 0};
 }
 
-}  // namespace
-
-std::string ToNarrow(WStringView wide) {
+std::string Encode(WStringView wide, bool keepBytes) {
   std::string out;
   out.reserve(wide.size() * 3);
   for (std::size_t i = 0; i < wide.size(); ++i) {
@@ -70,6 +75,9 @@ std::string ToNarrow(WStringView wide) {
     if (IsHighSurrogate(c) && i + 1 < wide.size() && IsLowSurrogate(wide[i + 1])) {
       c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
       ++i;
+    } else if (keepBytes && IsByteEscape(c)) {
+      out += static_cast<char>(c - kByteEscape);
+      continue;
     } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
       c = kReplacement;
     }
@@ -78,7 +86,7 @@ std::string ToNarrow(WStringView wide) {
   return out;
 }
 
-WString ToWide(std::string_view narrow) {
+WString Decode(std::string_view narrow, bool keepBytes) {
   WString out;
   out.reserve(narrow.size());
   std::size_t i = 0;
@@ -91,7 +99,7 @@ WString ToWide(std::string_view narrow) {
     }
     const LeadByte kind = Classify(lead);
     if (kind.length == 0) {
-      out += static_cast<char16_t>(kReplacement);
+      out += static_cast<char16_t>(keepBytes ? kByteEscape + lead : kReplacement);
       ++i;
       continue;
     }
@@ -112,10 +120,24 @@ WString ToWide(std::string_view narrow) {
       }
       c = (c << 6) | (next & 0x3F);
     }
+    if (!complete && keepBytes) {
+      // Only the lead byte is kept here: the bytes after it may start a
+      // sequence of their own.
+      out += static_cast<char16_t>(kByteEscape + lead);
+      ++i;
+      continue;
+    }
     AppendUtf16(out, complete ? c : kReplacement);
     i += used;
   }
   return out;
 }
+
+}  // namespace
+
+std::string ToNarrow(WStringView wide) { return Encode(wide, false); }
+WString ToWide(std::string_view narrow) { return Decode(narrow, false); }
+std::string ToNarrowPath(WStringView wide) { return Encode(wide, true); }
+WString ToWidePath(std::string_view narrow) { return Decode(narrow, true); }
 
 }  // namespace tv::platform

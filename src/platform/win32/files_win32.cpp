@@ -112,6 +112,27 @@ FileHandle OpenDeviceForRead(const WString& path) {
                                   OPEN_EXISTING, 0, nullptr));
 }
 
+FileHandle OpenDeviceForDirectRead(const WString& path, std::uint32_t* unitBytes) {
+  const FileHandle file = FromHandle(::CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                   nullptr, OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr));
+  if (file == kInvalidFile) return file;
+  // Unbuffered reads go in whole sectors: the disk's own for a device, those
+  // of the volume that holds it for a file.
+  DiskGeometry geometry;
+  wchar_t root[MAX_PATH + 1] = {};
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  if (GetDiskGeometry(file, &geometry) && geometry.bytesPerSector != 0) {
+    *unitBytes = geometry.bytesPerSector;
+  } else if (::GetVolumePathNameW(Wide(path), root, MAX_PATH) &&
+             ::GetDiskFreeSpaceW(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) &&
+             bytesPerSector != 0) {
+    *unitBytes = bytesPerSector;
+  } else {
+    *unitBytes = kDirectReadAlignment;
+  }
+  return file;
+}
+
 void CloseFile(FileHandle file) {
   if (file != kInvalidFile) {
     seam::NoteClosedFile(file);
@@ -220,6 +241,13 @@ bool GetFileTimes(const std::string& path, FileTime* creation, FileTime* access,
 bool DeleteFile(const std::string& path) { return DeleteFile(ToWide(path)); }
 
 bool DeleteFile(const WString& path) { return ::DeleteFileW(Wide(LongPathForm(path))) != FALSE; }
+
+bool RenameFile(const std::string& from, const std::string& to) {
+  // Without MOVEFILE_REPLACE_EXISTING an existing target makes the move fail.
+  if (::MoveFileExW(Wide(LongPathForm(ToWide(from))), Wide(LongPathForm(ToWide(to))), 0)) return true;
+  if (::GetLastError() == ERROR_ALREADY_EXISTS) ::SetLastError(ERROR_FILE_EXISTS);
+  return false;
+}
 
 bool PathExists(const std::string& path) {
   const WString wide = LongPathForm(ToWide(path));

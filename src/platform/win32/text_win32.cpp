@@ -41,4 +41,8 @@ WString ToWide(std::string_view narrow) {
   return wide;
 }
 
+WString ToWidePath(std::string_view narrow) { return ToWide(narrow); }
+
+std::string ToNarrowPath(WStringView wide) { return ToNarrow(wide); }
+
 }  // namespace tv::platform
