@@ -26,6 +26,13 @@ std::uint64_t SaturatingMultiply(std::uint64_t a, std::uint64_t b) {
   return a * b;
 }
 
+// Keeps the size the record claims when the volume holds less of the file:
+// the recovery then says that the file ends early.
+void NoteClaimedSize(CMFTRecord& record, std::uint64_t claimed) {
+  const auto kept = static_cast<std::uint64_t>(std::max<std::int64_t>(record.m_nFileSize, 0));
+  record.m_nClaimedSize = claimed > kept ? claimed : 0;
+}
+
 }  // namespace
 
 void CNTFSParser::PrepareFileData(CMFTRecord& record, bool logSteps) {
@@ -34,7 +41,9 @@ void CNTFSParser::PrepareFileData(CMFTRecord& record, bool logSteps) {
     if (logSteps) Log().Message("Try to extract run list");
     record.ExtractRunList(data, record.m_runList);
     if (logSteps) Log().Message("End of extract run list");
-    record.m_nFileSize = record.SizeWithinRuns(record.AttributeReader(data).U64(attr::kDataSize), record.m_runList);
+    const std::uint64_t claimed = record.AttributeReader(data).U64(attr::kDataSize) & kSizeMask;
+    record.m_nFileSize = record.SizeWithinRuns(claimed, record.m_runList);
+    NoteClaimedSize(record, claimed);
     record.m_bHasData = true;
   } else if (data != _CMFTRecord::kAbsent) {
     LeReader attribute = record.AttributeReader(data);
@@ -45,6 +54,7 @@ void CNTFSParser::PrepareFileData(CMFTRecord& record, bool logSteps) {
     const std::size_t start = std::min<std::size_t>(valueOffset, bytes.size());
     record.m_residentData = bytes.subspan(start, std::min<std::size_t>(valueLength, bytes.size() - start));
     record.m_nFileSize = static_cast<std::int64_t>(record.m_residentData.size());
+    NoteClaimedSize(record, valueLength);
     record.m_bHasData = true;
   } else if (record.AttributeList() != _CMFTRecord::kAbsent) {
     if (logSteps) Log().Message("Try to extract attribute list");
@@ -53,6 +63,7 @@ void CNTFSParser::PrepareFileData(CMFTRecord& record, bool logSteps) {
     record.ExtractAttrFromAttrList(kAttrData, output);
     if (logSteps) Log().Message("End of extract attribute list");
     record.m_nFileSize = record.SizeWithinRuns(output.dataSize, record.m_runList);
+    NoteClaimedSize(record, output.dataSize & kSizeMask);
     record.m_bHasData = output.sizesFound || !record.m_runList.empty();
   } else {
     record.m_nFileSize = 0;

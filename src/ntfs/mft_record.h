@@ -211,6 +211,9 @@ class CMFTRecord : public _CMFTRecord {
   bool m_bDataDamaged = false;
   // The bytes of the file that reads could not deliver (zeros stand in).
   UnreadableRanges m_unreadable;
+  // The data size the record claims when the volume holds less (the file
+  // size is cut to what it holds); else 0.
+  std::uint64_t m_nClaimedSize = 0;
   // The expanded copy of a compressed file.
   platform::FileHandle m_hScratch = platform::kInvalidFile;
   std::string m_szScratchName;

@@ -12,6 +12,9 @@ namespace tv::ntfs {
 // (two sectors each). Other volumes are refused when they are prepared.
 inline constexpr std::uint32_t kSectorBytes = 512;
 inline constexpr std::uint32_t kRecordBytes = 1024;
+// Data sizes are taken modulo 2^40 (1 TiB): larger values in a damaged
+// record would make a reader produce zeros for days.
+inline constexpr std::uint64_t kSizeMask = (std::uint64_t{1} << 40) - 1;
 inline constexpr std::uint32_t kSectorsPerRecord = kRecordBytes / kSectorBytes;
 
 // Record numbers below this are the volume's own metadata files.

@@ -41,6 +41,7 @@ ScanCounters& PublishedScanCounters();
 struct NtfsOpenRecord : OpenDirectoryRecord {
   std::unique_ptr<CMFTRecord> record;
   const UnreadableRanges* UnreadableData() const override { return record ? &record->m_unreadable : nullptr; }
+  std::uint64_t ClaimedSize() const override { return record ? record->m_nClaimedSize : 0; }
 };
 
 class CNTFSParser : public CFileSystemParser {

@@ -11,14 +11,6 @@ namespace tv {
 
 using namespace ntfs;
 
-namespace {
-
-// Sizes are taken modulo 2^40 (1 TiB): larger values in a damaged record
-// would make a reader produce zeros for days.
-constexpr std::uint64_t kSizeMask = (std::uint64_t{1} << 40) - 1;
-
-}  // namespace
-
 CMFTRecord::~CMFTRecord() {
   if (m_hScratch != platform::kInvalidFile) platform::CloseFile(m_hScratch);
   if (!m_szScratchName.empty()) platform::DeleteFile(m_szScratchName);

@@ -37,6 +37,9 @@ struct OpenDirectoryRecord {
   // For an open file: the byte ranges its reads could not deliver so far
   // (zeros stood in for them); null when the parser keeps no such record.
   virtual const UnreadableRanges* UnreadableData() const { return nullptr; }
+  // For an open file whose size had to be cut to the data the volume holds:
+  // the size its entry claims; else 0.
+  virtual std::uint64_t ClaimedSize() const { return 0; }
 
   std::uint32_t DataSize() const {
     return data.size() > std::numeric_limits<std::uint32_t>::max()

@@ -31,6 +31,7 @@ void CopyParserFile(CFileSystemParser& parser, DirectoryHandle source, platform:
   // where its reads fell short; for any other, a read that reports a failure
   // makes all the bytes it gave suspect.
   const UnreadableRanges* known = open != nullptr ? open->UnreadableData() : nullptr;
+  if (open != nullptr && open->ClaimedSize() > copy.size) copy.claimedSize = open->ClaimedSize();
   std::uint64_t offset = 0;
   while (offset < copy.size) {
     if (BreakRequested()) {

@@ -193,8 +193,9 @@ int FinishRecoveredFile(CFileSystemParser& parser, const TreeNode& node, Destina
     platform::CloseFile(destination.handle);
     destination.handle = platform::kInvalidFile;
     files += 1;
-    if (!copy.unreadable.Empty()) {
-      problem.kind = RecoveryProblemKind::Unreadable;
+    if (!copy.unreadable.Empty() || copy.claimedSize > copy.size) {
+      problem.kind = copy.claimedSize > copy.size ? RecoveryProblemKind::EndsEarly : RecoveryProblemKind::Unreadable;
+      problem.claimedSize = copy.claimedSize;
       problem.written = destination.path;
       ReportRecoveryProblem(parser, node, std::move(problem));
     }

@@ -91,6 +91,8 @@ struct FileCopy {
   std::uint32_t writeError = 0;
   // Bytes of the file that could not be read; zeros stand in for them.
   UnreadableRanges unreadable;
+  // The size the entry claims when the volume holds less of it; else 0.
+  std::uint64_t claimedSize = 0;
 };
 
 // Writes `bytes` to the destination and counts them. A failed write logs

@@ -73,6 +73,10 @@ std::string DescribeRecoveryProblem(const RecoveryProblem& problem) {
       text += std::to_string(problem.unreadable.Bytes()) + " bytes could not be read from the volume; zeros stand in for them in " +
               problem.written;
       break;
+    case RecoveryProblemKind::EndsEarly:
+      text += "the volume holds only " + std::to_string(problem.size) + " of the " +
+              std::to_string(problem.claimedSize) + " bytes its entry claims; they are in " + problem.written;
+      break;
     case RecoveryProblemKind::DiskFull:
       text += "not enough disk space; " + Kept(problem);
       break;

@@ -41,6 +41,7 @@ class UnreadableRanges {
 
 enum class RecoveryProblemKind {
   Unreadable,        // written full length, zeros stand in for unreadable bytes
+  EndsEarly,         // the volume holds less of the file than its entry claims
   DiskFull,          // cut short: the destination disk is full
   WriteFailed,       // cut short: a write failed for another reason
   Stopped,           // cut short: the user stopped the recovery
@@ -61,6 +62,8 @@ struct RecoveryProblem {
   std::string reason;
   std::uint64_t bytesWritten = 0;
   std::uint64_t size = 0;
+  // For EndsEarly: the size the entry claims.
+  std::uint64_t claimedSize = 0;
   UnreadableRanges unreadable;
 };
 

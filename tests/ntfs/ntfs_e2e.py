@@ -171,6 +171,13 @@ def check_damaged_copies(image, entries, clean, work_dir, host_path, vtl_run, fa
         if len(cat.stdout) != 32 * 4096 or hashlib.sha256(cat.stdout[:127777]).hexdigest() != sha:
             failures.append("ntfs_4k size_beyond_runs: cat gave %d bytes (exit %d), not the file's 127777 bytes "
                             "and the rest of its last unit" % (len(cat.stdout), cat.returncode))
+        # The recovery writes what the runs hold and says the file ends early.
+        out = os.path.join(work_dir, "ntfs_4k_size_beyond_runs_out")
+        shutil.rmtree(out, ignore_errors=True)
+        recovered = vtl_run("recover", volume, "#98", "--to", host_path(out), "--log", log, "-q")
+        said = recovered.stderr.decode("utf-8", errors="replace")
+        if recovered.returncode != 1 or path not in said or "holds only 131072 of the 8590062369 bytes" not in said:
+            failures.append("ntfs_4k size_beyond_runs: recover exited %d and said %r" % (recovered.returncode, said))
         print("ntfs_4k size_beyond_runs: checked")
 
     _, listed, _ = scan("cut", original[:CUT_BYTES])

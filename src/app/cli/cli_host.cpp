@@ -3,9 +3,28 @@
 #include <cstdio>
 #include <iostream>
 
+#include "app/entry_format.h"
 #include "platform/console.h"
 
 namespace tv::cli {
+
+namespace {
+
+// A message for the terminal: its names come from the volume, so control
+// characters are shown escaped; the message's own line breaks stay.
+std::string ForTerminal(const std::string& message) {
+  std::string out;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = message.find('\n', start);
+    out += EscapeControlCharacters(message.substr(start, end == std::string::npos ? end : end - start));
+    if (end == std::string::npos) return out;
+    out += '\n';
+    start = end + 1;
+  }
+}
+
+}  // namespace
 
 CliHost::CliHost(OverwritePolicy policy, bool quiet)
     : m_policy(policy), m_bQuiet(quiet), m_bDrawing(!quiet && platform::IsStandardErrorTerminal()) {}
@@ -44,7 +63,7 @@ OverwriteAnswer CliHost::AskOverwrite(const std::string& question, const std::st
   }
   EndProgress();
   for (;;) {
-    std::fprintf(stderr, "%s\n[y]es, [n]o, [a]ll, [c]ancel? ", question.c_str());
+    std::fprintf(stderr, "%s\n[y]es, [n]o, [a]ll, [c]ancel? ", ForTerminal(question).c_str());
     std::fflush(stderr);
     std::string answer;
     if (!std::getline(std::cin, answer)) return OverwriteAnswer::Cancel;
@@ -55,9 +74,10 @@ OverwriteAnswer CliHost::AskOverwrite(const std::string& question, const std::st
   }
 }
 
+
 void CliHost::ShowMessage(MessageKind kind, const std::string& caption, const std::string& text) {
   EndProgress();
-  const std::string line = caption.empty() ? text : caption + "\n" + text;
+  const std::string line = ForTerminal(caption.empty() ? text : caption + "\n" + text);
   if (kind == MessageKind::Error) {
     ++m_nErrors;
     std::fprintf(stderr, "%s\n", line.c_str());

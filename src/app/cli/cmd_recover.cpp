@@ -91,9 +91,16 @@ int RunRecoverCommand(const CliArgs& args) {
       request.selection.push_back(node);
     }
   }
+  // A scan that ended early may have missed deleted entries: what it found
+  // is recovered, and the run does not count as complete.
+  const bool scanEndedEarly = !ScanCompleted(scanned->scanResult);
+  if (scanEndedEarly) {
+    std::fprintf(stderr, "vtl recover: the scan ended early (%s; see the log); entries it did not reach are not "
+                 "recovered\n", ScanResultText(scanned->scanResult).c_str());
+  }
   if (request.selection.empty()) {
     if (!args.quiet) std::printf("Nothing to recover: the volume holds no deleted entries.\n");
-    return kExitOk;
+    return scanEndedEarly ? kExitSomeFailed : kExitOk;
   }
   std::uint32_t folderError = 0;
   if (!CreateFolderPath(*destination, folderError)) {
@@ -116,7 +123,7 @@ int RunRecoverCommand(const CliArgs& args) {
   }
   // Every entry that was not written completely was named in its message;
   // any of them makes the run a partial failure.
-  if (outcome.report.Count() != 0) return kExitSomeFailed;
+  if (outcome.report.Count() != 0 || scanEndedEarly) return kExitSomeFailed;
   for (const int result : outcome.results) {
     if (result != kRecoverDone) return kExitSomeFailed;
   }
