@@ -213,7 +213,7 @@ TEST(Recovery, AFullDiskNamesEveryIncompleteFileAndLeavesNoneUnderItsName) {
   };
   const Case cases[] = {
       {"_ELLO.TXT", 1000, kRecoverDiskFull,
-       "Not enough disk space\n\\_ELLO.TXT: not enough disk space; 1000 of 1500 bytes kept in OUT/_ELLO.TXT.partial",
+       "Not enough disk space\n\\_ELLO.TXT: not enough disk space; 1000 of 1500 bytes kept in PARTIAL",
        "_ELLO.TXT.partial", 1000},
       // Inside a folder the folder result stays "done": the message still
       // names the file that did not fit, and the empty file is removed.
@@ -237,8 +237,8 @@ TEST(Recovery, AFullDiskNamesEveryIncompleteFileAndLeavesNoneUnderItsName) {
     EXPECT_EQ(outcome.results, std::vector<int>{c.result}) << c.entry;
     EXPECT_EQ(outcome.report.Count(), 1u) << c.entry;
     std::string message = c.message;
-    const std::size_t at = message.find("OUT");
-    if (at != std::string::npos) message.replace(at, 3, out.Text());
+    const std::size_t at = message.find("PARTIAL");
+    if (at != std::string::npos) message.replace(at, 7, out.File(c.partialName));
     ASSERT_EQ(host.messages.size(), 1u) << c.entry;
     EXPECT_EQ(host.messages[0], message) << c.entry;
     // No file is left under the entry's own name, and what was kept is
