@@ -22,6 +22,14 @@ class UnitCursor {
  public:
   explicit UnitCursor(const RunList& runs) : m_runs(runs) {}
 
+  // Whole units ahead that lie inside one sparse run: all zeros.
+  std::uint64_t SparseUnitsAhead() const {
+    if (m_index >= m_runs.size() || !m_runs[m_index].IsSparse() || m_used >= m_runs[m_index].length) return 0;
+    return (m_runs[m_index].length - m_used) / kCompressionUnitClusters;
+  }
+  // Steps over `units` of the units SparseUnitsAhead counted.
+  void SkipUnits(std::uint64_t units) { m_used += units * kCompressionUnitClusters; }
+
   // The pieces of the next unit, each {clusters, lcn}; fewer than 16
   // clusters only at the end of the run list, none after it.
   std::vector<Run> Next() {
@@ -79,6 +87,20 @@ int CNTFSParser::UncompressFile(CMFTRecord& record) {
     int result = 0;
     UnitCursor cursor(record.m_runList);
     while (written < size) {
+      // Long sparse stretches are stepped over, not written: a run list may
+      // claim up to a terabyte of them. The last unit is always written, so
+      // the scratch file ends at the file's size.
+      const std::uint64_t sparseUnits = std::min(cursor.SparseUnitsAhead(), (size - written - 1) / unitBytes);
+      if (sparseUnits > 0) {
+        cursor.SkipUnits(sparseUnits);
+        written += sparseUnits * unitBytes;
+        if (!platform::SeekFile(record.m_hScratch, written)) {
+          record.m_unreadable.Add(written, size - written);
+          result = -1;
+          break;
+        }
+        continue;
+      }
       const std::vector<Run> pieces = cursor.Next();
       if (pieces.empty()) {
         Log().Format("CMFTRecord::UncompressFile() - record %u: the run list ends at byte %" PRIu64 " of %" PRIu64,
