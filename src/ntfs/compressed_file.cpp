@@ -27,7 +27,16 @@ class UnitCursor {
     if (m_index >= m_runs.size() || !m_runs[m_index].IsSparse() || m_used >= m_runs[m_index].length) return 0;
     return (m_runs[m_index].length - m_used) / kCompressionUnitClusters;
   }
-  // Steps over `units` of the units SparseUnitsAhead counted.
+  // Whole units ahead that lie inside one allocated run at or past the
+  // device's last cluster: nothing of them is on the volume.
+  std::uint64_t UnitsPastDeviceAhead(std::uint64_t deviceClusters) const {
+    if (m_index >= m_runs.size()) return 0;
+    const Run& run = m_runs[m_index];
+    if (run.IsSparse() || m_used >= run.length) return 0;
+    if (run.lcn < deviceClusters && m_used < deviceClusters - run.lcn) return 0;
+    return (run.length - m_used) / kCompressionUnitClusters;
+  }
+  // Steps over `units` of the units counted by one of the two above.
   void SkipUnits(std::uint64_t units) { m_used += units * kCompressionUnitClusters; }
 
   // The pieces of the next unit, each {clusters, lcn}; fewer than 16
@@ -87,13 +96,21 @@ int CNTFSParser::UncompressFile(CMFTRecord& record) {
     int result = 0;
     UnitCursor cursor(record.m_runList);
     while (written < size) {
-      // Long sparse stretches are stepped over, not written: a run list may
-      // claim up to a terabyte of them. The last unit is always written, so
-      // the scratch file ends at the file's size.
-      const std::uint64_t sparseUnits = std::min(cursor.SparseUnitsAhead(), (size - written - 1) / unitBytes);
-      if (sparseUnits > 0) {
-        cursor.SkipUnits(sparseUnits);
-        written += sparseUnits * unitBytes;
+      // Long sparse stretches, and long runs that a damaged run list places
+      // past the end of the device, are stepped over rather than written: a
+      // run list may claim up to a terabyte of either. The last unit is
+      // always written, so the scratch file ends at the file's size.
+      const std::uint64_t unitsLeft = (size - written - 1) / unitBytes;
+      const std::uint64_t sparseUnits = std::min(cursor.SparseUnitsAhead(), unitsLeft);
+      const std::uint64_t lostUnits = std::min(cursor.UnitsPastDeviceAhead(ClustersOnDevice()), unitsLeft);
+      if (sparseUnits > 0 || lostUnits > 0) {
+        const std::uint64_t units = std::max(sparseUnits, lostUnits);
+        if (lostUnits > 0) {
+          record.m_bDataDamaged = true;
+          record.m_unreadable.Add(written, units * unitBytes);
+        }
+        cursor.SkipUnits(units);
+        written += units * unitBytes;
         if (!platform::SeekFile(record.m_hScratch, written)) {
           record.m_unreadable.Add(written, size - written);
           result = -1;

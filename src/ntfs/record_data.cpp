@@ -45,8 +45,10 @@ std::int64_t CMFTRecord::SizeWithinRuns(std::uint64_t size, const RunList& runs)
   size &= kSizeMask;
   const std::uint64_t clusterBytes = m_pParser != nullptr ? m_pParser->ClusterBytes() : 0;
   if (clusterBytes == 0) return static_cast<std::int64_t>(size);
-  // Sparse runs count: a sparse file's runs cover its whole size.
-  const std::uint64_t clusters = CoveredClusters(runs, m_pParser->TotalClusters());
+  // Sparse runs count: a sparse file's runs cover its whole size. Allocated
+  // clusters count up to what the device holds: no file keeps more data
+  // than that, and a damaged boot sector may claim a far larger volume.
+  const std::uint64_t clusters = CoveredClusters(runs, m_pParser->ClustersOnDevice());
   const std::uint64_t covered = clusters > kSizeMask / clusterBytes ? kSizeMask : clusters * clusterBytes;
   if (size <= covered) return static_cast<std::int64_t>(size);
   Log().Format("CMFTRecord::SizeWithinRuns() - record %u: the data size %" PRIu64
