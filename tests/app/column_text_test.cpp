@@ -4,7 +4,7 @@
 #include <ctime>
 #include <regex>
 
-#include "app/workflow/column_text.h"
+#include "app/column_text.h"
 #include "platform/times.h"
 
 namespace tv {

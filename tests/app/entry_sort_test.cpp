@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/workflow/entry_sort.h"
+#include "app/entry_sort.h"
 
 namespace tv {
 namespace {

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/workflow/bin_names.h"
-#include "app/workflow/column_text.h"
-#include "app/workflow/folder_listing.h"
-#include "app/workflow/recover_selection.h"
-#include "app/workflow/view_filter.h"
+#include "app/bin_names.h"
+#include "app/column_text.h"
+#include "app/folder_listing.h"
+#include "app/recover_selection.h"
+#include "app/view_filter.h"
 #include "fat/fat12_parser.h"
 #include "support/log_capture.h"
 #include "support/temp_folder.h"

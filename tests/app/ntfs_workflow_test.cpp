@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/workflow/mft_dump.h"
-#include "app/workflow/scan_controller.h"
+#include "app/mft_dump.h"
+#include "app/scan_controller.h"
 #include "fat/tiny_volume.h"
 #include "ntfs/mini_volume.h"
 #include "parser/break_flag.h"

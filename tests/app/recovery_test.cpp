@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/workflow/recover_selection.h"
+#include "app/recover_selection.h"
 #include "fat/fat12_parser.h"
 #include "parser/break_flag.h"
 #include "parser/recovery_output.h"

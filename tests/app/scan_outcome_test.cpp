@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/entry_format.h"
+#include "app/cli/entry_format.h"
 #include "app/scan_run.h"
 #include "fat/tiny_volume.h"
 #include "ntfs/mini_volume.h"

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/scan_run.h"
-#include "app/workflow/recover_selection.h"
-#include "app/workflow/scan_controller.h"
+#include "app/recover_selection.h"
+#include "app/scan_controller.h"
 #include "fat/tiny_volume.h"
 #include "ntfs/mini_volume.h"
 #include "parser/break_flag.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/workflow/view_filter.h"
+#include "app/view_filter.h"
 
 namespace tv {
 namespace {

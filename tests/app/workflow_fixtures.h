@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/workflow/workflow_host.h"
+#include "app/workflow_host.h"
 #include "fat/tiny_volume.h"
 
 namespace tv::testing {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/workflow/bin_names.h"
+#include "app/bin_names.h"
 #include "fat/tiny_volume.h"
 #include "fuzz/fuzz_support.h"
 

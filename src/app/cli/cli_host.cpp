@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "app/entry_format.h"
+#include "app/cli/entry_format.h"
 #include "platform/console.h"
 
 namespace tv::cli {

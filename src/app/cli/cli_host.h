@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/workflow/workflow_host.h"
+#include "app/workflow_host.h"
 
 namespace tv::cli {
 

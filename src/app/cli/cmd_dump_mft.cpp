@@ -8,8 +8,8 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/open_volume.h"
-#include "app/workflow/mft_dump.h"
-#include "app/workflow/recover_selection.h"
+#include "app/mft_dump.h"
+#include "app/recover_selection.h"
 #include "parser/file_system_parser.h"
 #include "platform/errors.h"
 #include "platform/files.h"

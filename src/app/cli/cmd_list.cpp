@@ -10,12 +10,12 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/scanned_volume.h"
-#include "app/entry_format.h"
+#include "app/cli/entry_format.h"
 #include "app/entry_lookup.h"
-#include "app/workflow/column_text.h"
-#include "app/workflow/entry_sort.h"
-#include "app/workflow/folder_listing.h"
-#include "app/workflow/view_filter.h"
+#include "app/column_text.h"
+#include "app/entry_sort.h"
+#include "app/folder_listing.h"
+#include "app/view_filter.h"
 
 namespace tv::cli {
 namespace {

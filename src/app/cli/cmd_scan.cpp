@@ -6,9 +6,9 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/scanned_volume.h"
-#include "app/entry_format.h"
+#include "app/cli/entry_format.h"
 #include "app/entry_lookup.h"
-#include "app/workflow/bin_names.h"
+#include "app/bin_names.h"
 
 namespace tv::cli {
 

@@ -5,10 +5,10 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/open_volume.h"
-#include "app/console_interrupt.h"
+#include "app/cli/console_interrupt.h"
 #include "app/parser_factory.h"
 #include "app/scan_run.h"
-#include "app/workflow/scan_controller.h"
+#include "app/scan_controller.h"
 #include "log/log.h"
 
 namespace tv::cli {

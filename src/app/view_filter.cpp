@@ -1,4 +1,4 @@
-#include "app/workflow/view_filter.h"
+#include "app/view_filter.h"
 
 #include "platform/text.h"
 

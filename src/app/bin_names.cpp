@@ -1,4 +1,4 @@
-#include "app/workflow/bin_names.h"
+#include "app/bin_names.h"
 
 #include <cstdlib>
 #include <cstring>

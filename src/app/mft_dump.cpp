@@ -1,4 +1,4 @@
-#include "app/workflow/mft_dump.h"
+#include "app/mft_dump.h"
 
 #include <array>
 #include <cinttypes>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/workflow/workflow_host.h"
+#include "app/workflow_host.h"
 #include "parser/file_system_parser.h"
 #include "parser/recovery_report.h"
 #include "parser/tree_node.h"

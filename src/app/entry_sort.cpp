@@ -1,4 +1,4 @@
-#include "app/workflow/entry_sort.h"
+#include "app/entry_sort.h"
 
 #include <cctype>
 #include <string>

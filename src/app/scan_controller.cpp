@@ -1,4 +1,4 @@
-#include "app/workflow/scan_controller.h"
+#include "app/scan_controller.h"
 
 #include <array>
 

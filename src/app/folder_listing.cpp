@@ -1,8 +1,8 @@
-#include "app/workflow/folder_listing.h"
+#include "app/folder_listing.h"
 
-#include "app/workflow/bin_names.h"
-#include "app/workflow/column_text.h"
-#include "app/workflow/view_filter.h"
+#include "app/bin_names.h"
+#include "app/column_text.h"
+#include "app/view_filter.h"
 #include "log/log.h"
 
 namespace tv {

@@ -1,10 +1,10 @@
-#include "app/workflow/recover_selection.h"
+#include "app/recover_selection.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "app/workflow/bin_names.h"
-#include "app/workflow/column_text.h"
+#include "app/bin_names.h"
+#include "app/column_text.h"
 #include "log/log.h"
 #include "parser/break_flag.h"
 #include "parser/recovery_output.h"

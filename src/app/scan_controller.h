@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "app/workflow/folder_listing.h"
-#include "app/workflow/workflow_host.h"
+#include "app/folder_listing.h"
+#include "app/workflow_host.h"
 #include "disk/disk_drive.h"
 #include "parser/file_system_parser.h"
 

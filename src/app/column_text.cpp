@@ -1,4 +1,4 @@
-#include "app/workflow/column_text.h"
+#include "app/column_text.h"
 
 #include <cinttypes>
 #include <cstdio>

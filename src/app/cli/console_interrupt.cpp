@@ -1,4 +1,4 @@
-#include "app/console_interrupt.h"
+#include "app/cli/console_interrupt.h"
 
 #include "parser/break_flag.h"
 #include "platform/console.h"

@@ -1,4 +1,4 @@
-#include "app/entry_format.h"
+#include "app/cli/entry_format.h"
 
 #include <cinttypes>
 #include <cstdio>

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/workflow/column_text.h"
+#include "app/column_text.h"
 #include "parser/tree_node.h"
 
 namespace tv {
