@@ -28,6 +28,8 @@ function(tv_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} ${TV_GTEST_LIBS} tv_warnings)
+  # Tests see the headers of what they link (the include roots of src/) and tests/.
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE TV_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   if(CMAKE_CROSSCOMPILING AND WIN32)
     add_test(NAME ${name} COMMAND ${name})

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/entry_lookup.h"
+#include "app/info2_layout.h"
+#include "disk/le_reader.h"
 #include "log/log.h"
 #include "platform/text.h"
 
@@ -29,12 +31,15 @@ std::uint32_t BinRecordNumber(const std::string& name) {
   return number;
 }
 
-std::uint32_t U32(const std::string& bytes) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) {
-    value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+// The original path of a record: UTF-16 units up to the first 0 unit.
+WString RecordWidePath(LeReader path) {
+  WString wide;
+  for (std::uint32_t i = 0; i < info2::record::kWidePathUnits; ++i) {
+    const auto unit = static_cast<WChar>(path.U16(std::size_t{i} * 2));
+    if (!path.ok() || unit == 0) break;
+    wide.push_back(unit);
   }
-  return value;
+  return wide;
 }
 
 }  // namespace
@@ -70,10 +75,10 @@ BinFileReader::~BinFileReader() {
   if (m_hFile != kInvalidHandle) m_parser.CloseObject(m_hFile);
 }
 
-std::string BinFileReader::Read(std::uint64_t offset, std::uint32_t bytes) {
+std::vector<std::uint8_t> BinFileReader::Read(std::uint64_t offset, std::uint32_t bytes) {
   if (m_hFile == kInvalidHandle) throw BinReadError{kBinNotOpen};
   if (m_parser.SeekFile(m_hFile, offset) == 0) throw BinReadError{kBinSeekFailed};
-  std::string data(bytes, '\0');
+  std::vector<std::uint8_t> data(bytes, 0);
   std::uint32_t got = 0;
   m_parser.ReadFile(m_hFile, data.data(), bytes, got);
   return data;
@@ -86,19 +91,12 @@ bool GetBeforeDeletingName(CFileSystemParser& parser, TreeNode& node) {
     const std::uint32_t wanted = BinRecordNumber(node.name);
     const std::uint64_t size = reader.Size();
     // Records are read while their number field starts inside the file.
-    for (std::uint64_t offset = kInfo2HeaderBytes + kInfo2NumberOffset; offset < size;
-         offset += kInfo2RecordBytes) {
-      if (U32(reader.Read(offset, 4)) != wanted) continue;
-      const std::string raw = reader.Read(offset + kInfo2WidePathOffset - kInfo2NumberOffset,
-                                          kInfo2WidePathUnits * 2);
-      WString wide;
-      for (std::size_t i = 0; i + 1 < raw.size(); i += 2) {
-        const auto unit = static_cast<WChar>(static_cast<unsigned char>(raw[i]) |
-                                             (static_cast<unsigned char>(raw[i + 1]) << 8));
-        if (unit == 0) break;
-        wide.push_back(unit);
-      }
-      node.SetOriginalPath(platform::ToNarrow(wide));
+    for (std::uint64_t record = info2::kHeaderBytes; record + info2::record::kNumber < size;
+         record += info2::kRecordBytes) {
+      if (LeReader(reader.Read(record + info2::record::kNumber, 4)).U32(0) != wanted) continue;
+      const std::vector<std::uint8_t> path =
+          reader.Read(record + info2::record::kWidePath, info2::record::kWidePathUnits * 2);
+      node.SetOriginalPath(platform::ToNarrow(RecordWidePath(LeReader(path))));
       return !node.OriginalPath().empty();
     }
     return false;

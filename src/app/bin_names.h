@@ -6,19 +6,12 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "parser/file_system_parser.h"
 #include "parser/tree_node.h"
 
 namespace tv {
-
-// INFO2 layout: a 20-byte header, then records of 800 bytes, each with the
-// record number at 260 and the original path in UTF-16 at 280.
-inline constexpr std::uint64_t kInfo2HeaderBytes = 20;
-inline constexpr std::uint64_t kInfo2RecordBytes = 800;
-inline constexpr std::uint64_t kInfo2NumberOffset = 260;
-inline constexpr std::uint64_t kInfo2WidePathOffset = 280;
-inline constexpr std::uint32_t kInfo2WidePathUnits = 260;
 
 // Failures of the bin file reader, carried by BinReadError.
 enum BinReadCode : int {
@@ -44,7 +37,7 @@ class BinFileReader {
 
   std::uint32_t Size() const { return m_nSize; }
   // `bytes` bytes at `offset`, zero-filled past what could be read.
-  std::string Read(std::uint64_t offset, std::uint32_t bytes);
+  std::vector<std::uint8_t> Read(std::uint64_t offset, std::uint32_t bytes);
 
  private:
   CFileSystemParser& m_parser;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "disk/le_reader.h"
+#include "ntfs/ntfs_layout.h"
 #include "parser/file_system_parser.h"
 #include "platform/files.h"
 #include "platform/folders.h"
@@ -51,10 +52,11 @@ bool DumpMft(CDiskDrive& drive, const std::string& folder, const MftDumpReport& 
   drive.ReadAt(0, boot.data(), 1, &read);
   if (DetectFileSystem(boot) != kFsNtfs) return false;
   LeReader fields(boot);
-  const std::uint64_t bytesPerSector = fields.U16(11);
-  const std::uint64_t sectorsPerCluster = fields.U8(13);
-  const std::uint32_t totalSectors = fields.U32(40);
-  const std::uint32_t mftCluster = fields.U32(48);
+  const std::uint64_t bytesPerSector = fields.U16(ntfs::boot::kBytesPerSector);
+  const std::uint64_t sectorsPerCluster = fields.U8(ntfs::boot::kSectorsPerCluster);
+  // The dump takes the low 32 bits of the two 64-bit fields.
+  const std::uint32_t totalSectors = fields.U32(ntfs::boot::kTotalSectors);
+  const std::uint32_t mftCluster = fields.U32(ntfs::boot::kMftCluster);
   const std::uint64_t mftOffset = sectorsPerCluster * mftCluster * bytesPerSector;
 
   char line[160];

@@ -14,14 +14,6 @@
 namespace tv {
 namespace {
 
-// "D:" or "D:\..." gives its letter, upper-cased; 0 for any other text.
-char DriveLetter(const std::string& path) {
-  if (path.size() < 2 || path[1] != ':') return 0;
-  const char c = path[0];
-  if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
-  return c >= 'A' && c <= 'Z' ? c : 0;
-}
-
 #ifndef _WIN32
 // The nearest folder of `path` that exists (the destination may not yet).
 std::string ExistingAncestor(std::string path) {
@@ -44,7 +36,7 @@ std::string FormatText(const char* format, const std::string& value, int first =
 }  // namespace
 
 void ShowDestinationRefused(WorkflowHost& host, const std::string& volume) {
-  const char letter = DriveLetter(volume);
+  const char letter = platform::DriveLetterOf(volume);
   const std::string name = letter != 0 ? std::string(1, letter) : volume;
   char caption[512];
   char text[1024];
@@ -59,11 +51,11 @@ void ShowDestinationRefused(WorkflowHost& host, const std::string& volume) {
 bool DestinationOnScannedVolume(const std::string& destination, const std::string& volume) {
   // A drive letter, also as a device path ("\\.\D:").
   const std::string device = volume.rfind("\\\\.\\", 0) == 0 ? volume.substr(4) : volume;
-  const char volumeLetter = DriveLetter(device);
+  const char volumeLetter = platform::DriveLetterOf(device);
   if (volumeLetter != 0 && device.size() <= 3) {
-    const char destinationLetter = DriveLetter(destination);
+    const char destinationLetter = platform::DriveLetterOf(destination);
     if (destinationLetter != 0) return destinationLetter == volumeLetter;
-    return DriveLetter(platform::CurrentDirectory()) == volumeLetter;
+    return platform::DriveLetterOf(platform::CurrentDirectory()) == volumeLetter;
   }
 #ifdef _WIN32
   // Any other volume on Windows is an image file, which no destination touches.

@@ -25,24 +25,14 @@ std::uint8_t ReadBootSector(CDiskDrive& drive, std::array<std::uint8_t, kBootSec
 }  // namespace
 
 int ProbeDrive(const std::string& volume, const DriveOpener& open) {
-  std::unique_ptr<CDiskDrive> drive = open(volume);
-  if (!drive) {
-    Log().Format("Unable to open disk %s", volume.c_str());
-    return 0;
-  }
-  Log().Message("Disk opened");
-  std::array<std::uint8_t, kBootSectorSize> sector{};
-  const std::uint8_t fsType = ReadBootSector(*drive, sector);
-  if (fsType == kFsUnknown) return 0;
-  LogDetectedFileSystem(fsType);
-  return 1;
+  return ProbeVolume(volume, open).result == ProbeResult::Supported ? 1 : 0;
 }
 
 int PrepareDirectoryTree(DriveRecord& record, const DriveOpener& open, WorkflowHost& host) {
   // An NTFS parser is scanned again as it is; a FAT one is built anew. A
   // parser that has not scanned yet (the command line checks the volume's
   // structures before it scans) is used as it is.
-  const bool reuse = record.parser && (record.parser->FsType() == kFsNtfs || !record.parser->m_bScanStarted);
+  const bool reuse = record.parser && (record.parser->FsType() == kFsNtfs || !record.parser->ScanStarted());
   record.lastScanResult = -1;
   if (!reuse) {
     std::unique_ptr<CDiskDrive> drive = open(record.volume);
@@ -52,7 +42,6 @@ int PrepareDirectoryTree(DriveRecord& record, const DriveOpener& open, WorkflowH
     }
     std::array<std::uint8_t, kBootSectorSize> sector{};
     const std::uint8_t fsType = ReadBootSector(*drive, sector);
-    record.listing = FolderListing{};  // it points into the old tree
     record.parser = CreateParser(fsType, std::move(drive), sector);
     if (!record.parser) return -1;
   }
@@ -74,10 +63,6 @@ bool RunScanOnWorker(DriveRecord& record, const DriveOpener& open, WorkflowHost&
   BreakFlag() = 0;
   int result = -1;
   RunOnWorker([&] { result = PrepareDirectoryTree(record, open, host); }, host);
-  if (record.parser) {
-    record.parser->m_pViewFolder = &record.parser->Root();
-    record.parser->m_pViewParentFolder = &record.parser->Root();
-  }
   return result == 0;
 }
 

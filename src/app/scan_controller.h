@@ -8,23 +8,17 @@
 #include <memory>
 #include <string>
 
-#include "app/folder_listing.h"
+#include "app/drive_probe.h"
 #include "app/workflow_host.h"
 #include "disk/disk_drive.h"
 #include "parser/file_system_parser.h"
 
 namespace tv {
 
-// Opens a drive for reading: a letter, a block device or an image file, as
-// the front end understands its volumes. Null when it cannot be opened.
-using DriveOpener = std::function<std::unique_ptr<CDiskDrive>(const std::string& volume)>;
-
 struct DriveRecord {
   std::string volume;
   // The parser of the last scan; an NTFS parser is kept for a rescan.
   std::unique_ptr<CFileSystemParser> parser;
-  // What the view shows of the current folder.
-  FolderListing listing;
   // 0 not probed yet, 1 supported, -1 not supported.
   int support = 0;
   // The parser scan's own result at the last scan: 0 done, kScanStopped, or
@@ -33,7 +27,7 @@ struct DriveRecord {
 };
 
 // 1 when the volume opens and its boot sector names a supported file
-// system (logged as "Drive FS is ..."), else 0 ("Unable to open disk %s").
+// system, else 0; logs as ProbeVolume does.
 int ProbeDrive(const std::string& volume, const DriveOpener& open);
 
 // The scan itself (on the worker): a new parser unless the record holds an
@@ -42,8 +36,9 @@ int ProbeDrive(const std::string& volume, const DriveOpener& open);
 int PrepareDirectoryTree(DriveRecord& record, const DriveOpener& open, WorkflowHost& host);
 
 // Runs PrepareDirectoryTree on a worker thread with progress going to the
-// host, waits for it while calling host.WhileWaiting(), then points the
-// view at the root of the tree. True when the scan returned 0.
+// host and waits for it while calling host.WhileWaiting(). True when the
+// scan returned 0. A FolderView scans through its Scan, which also returns
+// the view to the root of the new tree.
 bool RunScanOnWorker(DriveRecord& record, const DriveOpener& open, WorkflowHost& host);
 
 // Runs `work` on a worker thread and waits for it in the same way.

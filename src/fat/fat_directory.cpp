@@ -93,7 +93,7 @@ int CFATParser::MoveFirstFile(DirectoryHandle directory, FindRecord& find, int) 
       shortEntry = kEntrySize;
     }
   }
-  if (FirstByte(data, shortEntry) != fat::kDeletedMark || m_bScanStarted) return 1;
+  if (FirstByte(data, shortEntry) != fat::kDeletedMark || ScanStarted()) return 1;
   return MoveNextFile(find, 0);
 }
 
@@ -144,7 +144,7 @@ int CFATParser::MoveNextFile(FindRecord& find, int) {
                      SlotText(Slot(data, q)).c_str());
       }
     }
-    if (FirstByte(data, tested) == fat::kDeletedMark && !m_bScanStarted) continue;
+    if (FirstByte(data, tested) == fat::kDeletedMark && !ScanStarted()) continue;
     return 1;
   }
 }

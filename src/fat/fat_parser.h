@@ -60,9 +60,6 @@ class CFATParser : public CFileSystemParser {
   // most 130 folder levels, and a volume whose folders point back at their
   // ancestors would otherwise recurse without end.
   static constexpr int kMaxDirectoryDepth = 130;
-  // Scan results.
-  static constexpr int kScanNoEntries = -3;
-  static constexpr int kScanStopped = -1000;
 
   ~CFATParser() override;
 
@@ -108,6 +105,12 @@ class CFATParser : public CFileSystemParser {
   // (no usable geometry, no FAT, or no root directory), so that a front end
   // can refuse the volume instead of scanning nothing.
   int IsMftDamaged() override { return m_nOpenResult != 0 ? 1 : 0; }
+  // ScanDirectoryTree between its log banners.
+  int ScanDeletedEntries() override;
+  // No usable layout, or no readable root directory.
+  std::string UnreadableStructures() const override;
+  // An allocation table of which nothing could be read.
+  std::string MissingStructures() const override;
 
   // ---- Allocation table ----
   std::uint32_t GetFatEntry(fat::FatCopy copy, std::uint32_t index) const {
@@ -229,6 +232,21 @@ class CFATParser : public CFileSystemParser {
   void CopyRecoveryClusters(const TreeNode& node, platform::FileHandle target, FileCopy& copy);
   std::vector<std::uint8_t> m_recoveryBuffer;
 
+  // The steps of PrepareDirectoryAndFilesTree. The number of entries of a
+  // directory the walk enters; 0 when it has none or lies too deep.
+  int CountWalkEntries(DirectoryHandle directory, int depth, const char* in);
+  // The first entry of the walk, whose file information could be read; the
+  // directory is used once more while the walk holds it.
+  bool FindFirstWalkEntry(DirectoryHandle directory, FindRecord& find, FindData& info,
+                          const char* in);
+  // The next entry whose file information can be read; false at the end.
+  bool FindNextWalkEntry(FindRecord& find, FindData& info);
+  // One entry of the walk: a file's node is added, a directory walked.
+  void WalkEntry(TreeNode& parent, DirectoryHandle directory, FindRecord& find, const FindData& info,
+                 double from, double to, std::unordered_set<std::uint32_t>& visited, int depth,
+                 const std::string& indent, int& added);
+  void AddFileNode(TreeNode& parent, std::span<const std::uint8_t> entry, const FindData& info,
+                   std::uint32_t cluster, bool deleted);
   // Opens the directory of a directory entry during the walk and adds its
   // node; the file steps are AddFileNode.
   void WalkDirectoryEntry(TreeNode& parent, const FindRecord& find, const FindData& info,

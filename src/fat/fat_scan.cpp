@@ -54,15 +54,8 @@ int CFATParser::PrepareDirectoryAndFilesTree(TreeNode& parent, double progressFr
                                              DirectoryHandle directory, int depth) {
   const std::string indent(static_cast<std::size_t>(depth) * 3, ' ');
   const char* in = indent.c_str();
-  Log().Format("%sDirectory %d validating.", in, directory);
-  if (depth > kMaxDirectoryDepth) {
-    Log().Format("%sDirectory nested deeper than %d levels. Skipped.", in, kMaxDirectoryDepth);
-    return kScanNoEntries;
-  }
-  int count = 0;
-  ValidateDirectoryData(directory, count);
+  const int count = CountWalkEntries(directory, depth, in);
   if (count == 0) return kScanNoEntries;
-  Log().Format("%sDirectory validated. Files Count in Directory %d.", in, count);
   if (BreakRequested()) return kScanStopped;
 
   const double step = (progressTo - progressFrom) / (count + 1);
@@ -70,19 +63,11 @@ int CFATParser::PrepareDirectoryAndFilesTree(TreeNode& parent, double progressFr
   int lastShown = 0;
   int added = 0;
 
-  Log().Format("%sTrying to find first file...", in);
   FindRecord find;
   FindData info;
-  const bool haveFind = MoveFirstFile(directory, find, 1) != 0 && ReadFindFileData(find, info) == 0;
-  if (haveFind) {
-    if (OpenDirectoryRecord* record = GetDirectoryRecord(directory)) ++record->useCount;
-  }
-  Log().Format("%sFirst file handle: 0x%Xh, data structure handle: 0x%Xh.", in,
-               haveFind ? static_cast<unsigned>(directory) : 0xFFFFFFFFu, find.position);
-  if (!haveFind) return 0;
-
+  if (!FindFirstWalkEntry(directory, find, info, in)) return 0;
   Log().Format("%sDirectory Files processing started...", in);
-  for (;;) {
+  do {
     if (BreakRequested()) {
       CloseObject(directory);
       return kScanStopped;
@@ -92,60 +77,91 @@ int CFATParser::PrepareDirectoryAndFilesTree(TreeNode& parent, double progressFr
       lastShown = static_cast<int>(std::floor(position));
       ReportProgress(static_cast<unsigned>(lastShown));
     }
-
-    if (info.fileName == "." || info.fileName == "..") {
-      Log().Format("%sDirectory [%s]  - skipped", in, info.fileName.c_str());
-    } else {
-      Log().Format("%sValidating file reference...", in);
-      std::string name;
-      const int code = GetEntryName(find, info, &name, false);
-      const std::optional<std::size_t> shortEntry = ShortEntryOffset(find);
-      if (code != 0 || !shortEntry) {
-        Log().Format("%sFile reference is not valid. - skipped, return code = %u", in,
-                     static_cast<unsigned>(code));
-      } else {
-        const std::span<const std::uint8_t> entry =
-            DirectoryData(directory).subspan(*shortEntry, fat::kEntrySize);
-        const std::uint32_t cluster = GetFirstCluster(entry);
-        if (cluster >= LastCluster()) {
-          Log().Format("PrepareDirectoryAndFilesTree: m_nLastCluster -> %u", LastCluster());
-          Log().Format("PrepareDirectoryAndFilesTree: clustNmb -> %u", cluster);
-        } else {
-          Log().Format("%sFile reference cluster number %d.", in, static_cast<int>(cluster));
-          const bool deleted = entry[0] == fat::kDeletedMark || parent.deleted != 0;
-          if ((entry[fat::entry::kAttributes] & fat::kAttrDirectory) != 0) {
-            WalkDirectoryEntry(parent, find, info, cluster, deleted, position, position + step,
-                               visited, depth, indent, added);
-          } else {
-            Log().Format("%s--- File: %s ", in, info.fileName.c_str());
-            auto node = std::make_unique<TreeNode>(cluster, info.fileName, info.attributes,
-                                                   deleted ? 1 : 0);
-            node->modifiedTime = info.lastWriteTime;
-            node->creationTime = info.creationTime;
-            node->size = LeReader(entry).U32(fat::entry::kFileSize);
-            if (deleted) node->damageLevel = EstimateDamageLevel(*node);
-            node->parent = &parent;
-            AppendChild(parent, std::move(node));
-            ++added;
-          }
-        }
-      }
-    }
-
-    // The next entry whose file information can be read; positions only
-    // move forward, so this ends at the end of the directory.
-    bool more = false;
-    while (MoveNextFile(find, 1)) {
-      if (ReadFindFileData(find, info) == 0) {
-        more = true;
-        break;
-      }
-    }
-    if (!more) break;
-  }
+    WalkEntry(parent, directory, find, info, position, position + step, visited, depth, indent, added);
+  } while (FindNextWalkEntry(find, info));
   Log().Message("Closing file info");
   CloseObject(directory);
   return added > 0 ? 0 : kScanNoEntries;
+}
+
+int CFATParser::CountWalkEntries(DirectoryHandle directory, int depth, const char* in) {
+  Log().Format("%sDirectory %d validating.", in, directory);
+  if (depth > kMaxDirectoryDepth) {
+    Log().Format("%sDirectory nested deeper than %d levels. Skipped.", in, kMaxDirectoryDepth);
+    return 0;
+  }
+  int count = 0;
+  ValidateDirectoryData(directory, count);
+  if (count == 0) return 0;
+  Log().Format("%sDirectory validated. Files Count in Directory %d.", in, count);
+  return count;
+}
+
+bool CFATParser::FindFirstWalkEntry(DirectoryHandle directory, FindRecord& find, FindData& info,
+                                    const char* in) {
+  Log().Format("%sTrying to find first file...", in);
+  const bool haveFind = MoveFirstFile(directory, find, 1) != 0 && ReadFindFileData(find, info) == 0;
+  if (haveFind) {
+    if (OpenDirectoryRecord* record = GetDirectoryRecord(directory)) ++record->useCount;
+  }
+  Log().Format("%sFirst file handle: 0x%Xh, data structure handle: 0x%Xh.", in,
+               haveFind ? static_cast<unsigned>(directory) : 0xFFFFFFFFu, find.position);
+  return haveFind;
+}
+
+bool CFATParser::FindNextWalkEntry(FindRecord& find, FindData& info) {
+  // Positions only move forward, so this ends at the end of the directory.
+  while (MoveNextFile(find, 1)) {
+    if (ReadFindFileData(find, info) == 0) return true;
+  }
+  return false;
+}
+
+void CFATParser::WalkEntry(TreeNode& parent, DirectoryHandle directory, FindRecord& find,
+                           const FindData& info, double from, double to,
+                           std::unordered_set<std::uint32_t>& visited, int depth,
+                           const std::string& indent, int& added) {
+  const char* in = indent.c_str();
+  if (info.fileName == "." || info.fileName == "..") {
+    Log().Format("%sDirectory [%s]  - skipped", in, info.fileName.c_str());
+    return;
+  }
+  Log().Format("%sValidating file reference...", in);
+  std::string name;
+  const int code = GetEntryName(find, info, &name, false);
+  const std::optional<std::size_t> shortEntry = ShortEntryOffset(find);
+  if (code != 0 || !shortEntry) {
+    Log().Format("%sFile reference is not valid. - skipped, return code = %u", in, static_cast<unsigned>(code));
+    return;
+  }
+  const std::span<const std::uint8_t> entry = DirectoryData(directory).subspan(*shortEntry, fat::kEntrySize);
+  const std::uint32_t cluster = GetFirstCluster(entry);
+  if (cluster >= LastCluster()) {
+    Log().Format("PrepareDirectoryAndFilesTree: m_nLastCluster -> %u", LastCluster());
+    Log().Format("PrepareDirectoryAndFilesTree: clustNmb -> %u", cluster);
+    return;
+  }
+  Log().Format("%sFile reference cluster number %d.", in, static_cast<int>(cluster));
+  LeReader fields(entry);
+  const bool deleted = fields.U8(fat::entry::kName) == fat::kDeletedMark || parent.deleted != 0;
+  if ((fields.U8(fat::entry::kAttributes) & fat::kAttrDirectory) != 0) {
+    WalkDirectoryEntry(parent, find, info, cluster, deleted, from, to, visited, depth, indent, added);
+  } else {
+    Log().Format("%s--- File: %s ", in, info.fileName.c_str());
+    AddFileNode(parent, entry, info, cluster, deleted);
+    ++added;
+  }
+}
+
+void CFATParser::AddFileNode(TreeNode& parent, std::span<const std::uint8_t> entry, const FindData& info,
+                             std::uint32_t cluster, bool deleted) {
+  auto node = std::make_unique<TreeNode>(cluster, info.fileName, info.attributes, deleted ? 1 : 0);
+  node->modifiedTime = info.lastWriteTime;
+  node->creationTime = info.creationTime;
+  node->size = LeReader(entry).U32(fat::entry::kFileSize);
+  if (deleted) node->damageLevel = EstimateDamageLevel(*node);
+  node->parent = &parent;
+  AppendChild(parent, std::move(node));
 }
 
 void CFATParser::WalkDirectoryEntry(TreeNode& parent, const FindRecord& find, const FindData& info,

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "log/log.h"
+#include "parser/file_system_parser.h"
 
 namespace tv::fat {
 namespace {
@@ -32,9 +33,9 @@ constexpr std::uint64_t kMaxExtentBytes = std::uint64_t{1} << 31;
 
 }  // namespace
 
-const FatVariant kFat12Variant{1, 0xFF8, 3, 2, 2, DecodeFat12, false, "FAT12"};
-const FatVariant kFat16Variant{6, 0xFFFF, 2, 1, 2, DecodeFat16, false, "FAT16"};
-const FatVariant kFat32Variant{11, 0x0FFFFFFF, 4, 1, 0, DecodeFat32, true, "FAT32"};
+const FatVariant kFat12Variant{kFsFat12, 0xFF8, 3, 2, 2, DecodeFat12, false, "FAT12"};
+const FatVariant kFat16Variant{kFsFat16, 0xFFFF, 2, 1, 2, DecodeFat16, false, "FAT16"};
+const FatVariant kFat32Variant{kFsFat32, 0x0FFFFFFF, 4, 1, 0, DecodeFat32, true, "FAT32"};
 
 void FatTable::SetVariant(const FatVariant& variant) {
   m_variant = &variant;

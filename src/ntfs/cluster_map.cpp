@@ -69,8 +69,8 @@ int CNTFSParser::LoadClusterBitmap() {
 
 float CNTFSParser::EstimateDamageLevel(CMFTRecord& record) {
   const std::uint16_t data = record.Data();
-  if (data != _CMFTRecord::kAbsent && !record.IsNonResident(data)) return 0.0f;
-  if (data == _CMFTRecord::kAbsent && record.AttributeList() == _CMFTRecord::kAbsent) return 0.0f;
+  if (data != CMFTRecordBase::kAbsent && !record.IsNonResident(data)) return 0.0f;
+  if (data == CMFTRecordBase::kAbsent && record.AttributeList() == CMFTRecordBase::kAbsent) return 0.0f;
 
   Log().Error("EstimateDamageLevel - trying to extract run list");
   RunList runs;

@@ -37,7 +37,7 @@ void NoteClaimedSize(CMFTRecord& record, std::uint64_t claimed) {
 
 void CNTFSParser::PrepareFileData(CMFTRecord& record, bool logSteps) {
   const std::uint16_t data = record.Data();
-  if (data != _CMFTRecord::kAbsent && record.IsNonResident(data)) {
+  if (data != CMFTRecordBase::kAbsent && record.IsNonResident(data)) {
     if (logSteps) Log().Message("Try to extract run list");
     record.ExtractRunList(data, record.m_runList);
     if (logSteps) Log().Message("End of extract run list");
@@ -45,7 +45,7 @@ void CNTFSParser::PrepareFileData(CMFTRecord& record, bool logSteps) {
     record.m_nFileSize = record.SizeWithinRuns(claimed, record.m_runList);
     NoteClaimedSize(record, claimed);
     record.m_bHasData = true;
-  } else if (data != _CMFTRecord::kAbsent) {
+  } else if (data != CMFTRecordBase::kAbsent) {
     LeReader attribute = record.AttributeReader(data);
     const std::uint16_t valueOffset = attribute.U16(attr::kValueOffset);
     const std::uint32_t valueLength = attribute.U32(attr::kValueLength);
@@ -56,7 +56,7 @@ void CNTFSParser::PrepareFileData(CMFTRecord& record, bool logSteps) {
     record.m_nFileSize = static_cast<std::int64_t>(record.m_residentData.size());
     NoteClaimedSize(record, valueLength);
     record.m_bHasData = true;
-  } else if (record.AttributeList() != _CMFTRecord::kAbsent) {
+  } else if (record.AttributeList() != CMFTRecordBase::kAbsent) {
     if (logSteps) Log().Message("Try to extract attribute list");
     CMFTRecord::ListOutput output;
     output.runs = &record.m_runList;
@@ -242,7 +242,7 @@ int CNTFSParser::ReadFile(DirectoryHandle file, void* buffer, std::uint32_t coun
     const auto wanted = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, left));
     if (wanted == 0) return 1;
     auto* out = static_cast<std::uint8_t*>(buffer);
-    if (!record.IsNonResident(record.Data()) && record.Data() != _CMFTRecord::kAbsent) {
+    if (!record.IsNonResident(record.Data()) && record.Data() != CMFTRecordBase::kAbsent) {
       std::memcpy(out, record.m_residentData.data() + record.m_nPosition, wanted);
       record.m_nPosition += wanted;
       countRead = wanted;

@@ -118,7 +118,7 @@ int CNTFSParser::ReadIndexBlocks(const RunList& runs, std::uint32_t blockSize, s
 
 int CNTFSParser::AppendIndexAllocation(CMFTRecord& record, std::uint16_t attribute,
                                        std::vector<std::uint8_t>& entries) {
-  if (attribute == _CMFTRecord::kAbsent || !record.IsNonResident(attribute)) return 0;
+  if (attribute == CMFTRecordBase::kAbsent || !record.IsNonResident(attribute)) return 0;
   LeReader header = record.AttributeReader(attribute);
   const std::size_t position = record.RunListPosition(attribute) - attribute;
   RunList runs;
@@ -149,12 +149,12 @@ DirectoryHandle CNTFSParser::OpenRootDirectory() {
   open->isDirectory = true;
   open->useCount = 1;
   Log().Message("Start of parsing CMFTRecord");
-  if (record->IndexRoot() != _CMFTRecord::kAbsent) {
+  if (record->IndexRoot() != CMFTRecordBase::kAbsent) {
     Log().Message("Try to read Index Root");
     AppendIndexRoot(*record, record->IndexRoot(), open->data);
     Log().Message("Index Root was read");
   }
-  if (record->IndexAllocation() != _CMFTRecord::kAbsent) {
+  if (record->IndexAllocation() != CMFTRecordBase::kAbsent) {
     Log().Message("Try to read Index Allocation");
     AppendIndexAllocation(*record, record->IndexAllocation(), open->data);
     Log().Message("Index Allocation was read");
@@ -175,15 +175,15 @@ int CNTFSParser::ReadDirectoryData(DirectoryHandle directory) {
   // The data is rebuilt from the index each time, so reading a directory
   // again never lists its entries twice.
   open->data.clear();
-  if (record.IndexRoot() != _CMFTRecord::kAbsent &&
+  if (record.IndexRoot() != CMFTRecordBase::kAbsent &&
       AppendIndexRoot(record, record.IndexRoot(), open->data) != 0) {
     Log().Error("CNTFSParser::ReadDirectoryData() - error reading INDEX_ROOT");
   }
-  if (record.IndexAllocation() != _CMFTRecord::kAbsent &&
+  if (record.IndexAllocation() != CMFTRecordBase::kAbsent &&
       AppendIndexAllocation(record, record.IndexAllocation(), open->data) != 0) {
     Log().Error("CNTFSParser::ReadDirectoryData() - error reading INDEX_ALLOCATION");
   }
-  if (record.AttributeList() != _CMFTRecord::kAbsent) {
+  if (record.AttributeList() != CMFTRecordBase::kAbsent) {
     CMFTRecord::ListOutput output;
     output.indexEntries = &open->data;
     if (record.ExtractAttrFromAttrList(kAttrIndexAllocation, output) != 0) {
@@ -294,7 +294,7 @@ int CNTFSParser::ReadFindFileData(FindRecord& find, FindData& out) {
   out.lastAccessTime = entry.U64(key + file_name::kAccessTime);
   out.lastWriteTime = entry.U64(key + file_name::kModifiedTime);
   out.attributes = entry.U32(key + file_name::kAttributes);
-  if ((out.attributes & file_name::kAttributeDirectory) != 0) out.attributes |= kFileAttributeDirectory;
+  if ((out.attributes & file_name::kAttributeDirectory) != 0) out.attributes |= kAttributeDirectory;
   return 0;
 }
 

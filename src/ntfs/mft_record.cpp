@@ -1,4 +1,4 @@
-// _CMFTRecord: the attribute walk of one MFT record, the name choice and
+// CMFTRecordBase: the attribute walk of one MFT record, the name choice and
 // the times.
 #include "ntfs/mft_record.h"
 
@@ -38,22 +38,22 @@ const char* SignatureText(std::uint32_t signature) {
 
 }  // namespace
 
-_CMFTRecord::_CMFTRecord(std::uint8_t* buffer, std::uint32_t number, bool ownsBuffer,
-                         CNTFSParser* parser)
+CMFTRecordBase::CMFTRecordBase(std::uint8_t* buffer, std::uint32_t number, bool ownsBuffer,
+                               CNTFSParser* parser)
     : m_pRecord(buffer), m_nRecordNumber(number), m_pParser(parser) {
   if (ownsBuffer) m_ownedBuffer.reset(buffer);
 }
 
-_CMFTRecord::~_CMFTRecord() = default;
+CMFTRecordBase::~CMFTRecordBase() = default;
 
-void _CMFTRecord::Reset(std::uint8_t* buffer, std::uint32_t number) {
+void CMFTRecordBase::Reset(std::uint8_t* buffer, std::uint32_t number) {
   m_ownedBuffer.reset();
   m_pRecord = buffer;
   m_nRecordNumber = number;
   ClearLocated();
 }
 
-void _CMFTRecord::ClearLocated() {
+void CMFTRecordBase::ClearLocated() {
   m_nParentRecord = kNoParent;
   m_bCompressed = false;
   m_nIndexBlockSize = 4096;
@@ -64,22 +64,22 @@ void _CMFTRecord::ClearLocated() {
   m_attributes.clear();
 }
 
-std::uint32_t _CMFTRecord::Signature() const {
+std::uint32_t CMFTRecordBase::Signature() const {
   LeReader reader(Bytes());
   return reader.U32(record::kSignature);
 }
 
-bool _CMFTRecord::InUse() const {
+bool CMFTRecordBase::InUse() const {
   LeReader reader(Bytes());
   return (reader.U16(record::kFlags) & record::kFlagInUse) != 0;
 }
 
-std::uint64_t _CMFTRecord::BaseRecord() const {
+std::uint64_t CMFTRecordBase::BaseRecord() const {
   LeReader reader(Bytes());
   return reader.UN(record::kBaseRecord, record::kBaseRecordWidth);
 }
 
-LeReader _CMFTRecord::AttributeReader(std::uint16_t offset) const {
+LeReader CMFTRecordBase::AttributeReader(std::uint16_t offset) const {
   if (offset == kAbsent || offset >= kRecordBytes) return LeReader();
   LeReader reader(Bytes());
   const std::size_t length = reader.U16(offset + attr::kLength);
@@ -87,12 +87,12 @@ LeReader _CMFTRecord::AttributeReader(std::uint16_t offset) const {
   return LeReader(Bytes().subspan(offset, std::min(length, available)));
 }
 
-bool _CMFTRecord::IsNonResident(std::uint16_t offset) const {
+bool CMFTRecordBase::IsNonResident(std::uint16_t offset) const {
   LeReader reader = AttributeReader(offset);
   return reader.U8(attr::kNonResident) != 0;
 }
 
-std::span<const std::uint8_t> _CMFTRecord::ResidentValue(std::uint16_t offset) const {
+std::span<const std::uint8_t> CMFTRecordBase::ResidentValue(std::uint16_t offset) const {
   LeReader reader = AttributeReader(offset);
   const std::uint16_t valueOffset = reader.U16(attr::kValueOffset);
   const std::uint32_t valueLength = reader.U32(attr::kValueLength);
@@ -100,7 +100,7 @@ std::span<const std::uint8_t> _CMFTRecord::ResidentValue(std::uint16_t offset) c
   return reader.Bytes(valueOffset, valueLength);
 }
 
-std::size_t _CMFTRecord::RunListPosition(std::uint16_t offset) const {
+std::size_t CMFTRecordBase::RunListPosition(std::uint16_t offset) const {
   LeReader reader = AttributeReader(offset);
   // The header says where its runs start; writers differ in where they put
   // the name of a compressed attribute, so that field is the one to trust
@@ -116,7 +116,45 @@ std::size_t _CMFTRecord::RunListPosition(std::uint16_t offset) const {
   return offset + position;
 }
 
-int _CMFTRecord::LocateRecordAttributes(bool extensionMode) {
+// The fields of one attribute header that the walk checks, read through the
+// record's reader (a field outside the record reads as 0).
+struct CMFTRecordBase::AttributeHeader {
+  std::size_t at = 0;
+  std::uint16_t offset = 0;
+  std::uint32_t type = 0;
+  std::uint32_t length = 0;
+  bool nonResident = false;
+  std::uint16_t nameOffset = 0;
+  std::uint8_t nameLength = 0;
+  std::uint16_t flags = 0;
+  std::uint32_t valueLength = 0;
+  std::uint16_t valueOffset = 0;
+  // The value's offset and length stay inside a record.
+  bool fits = false;
+  // Where the value starts in the record, when that is inside it.
+  std::size_t valueAt = 0;
+  bool valueInside = false;
+};
+
+CMFTRecordBase::AttributeHeader CMFTRecordBase::ReadAttributeHeader(LeReader& rec, std::size_t at) {
+  AttributeHeader header;
+  header.at = at;
+  header.offset = static_cast<std::uint16_t>(at);
+  header.type = rec.U32(at + attr::kType);
+  header.length = rec.U16(at + attr::kLength);
+  header.nonResident = rec.U8(at + attr::kNonResident) != 0;
+  header.nameOffset = rec.U16(at + attr::kNameOffset);
+  header.nameLength = rec.U8(at + attr::kNameLength);
+  header.flags = rec.U16(at + attr::kFlags);
+  header.valueLength = rec.U32(at + attr::kValueLength);
+  header.valueOffset = rec.U16(at + attr::kValueOffset);
+  header.fits = header.valueOffset <= kRecordBytes && header.valueLength <= kRecordBytes - header.valueOffset;
+  header.valueAt = at + header.valueOffset;
+  header.valueInside = header.valueAt < kRecordBytes;
+  return header;
+}
+
+int CMFTRecordBase::LocateRecordAttributes(bool extensionMode) {
   ClearLocated();
   LeReader rec(Bytes());
   const std::uint32_t signature = rec.U32(record::kSignature);
@@ -140,137 +178,14 @@ int _CMFTRecord::LocateRecordAttributes(bool extensionMode) {
   // Every attribute is at least a common header long, so the walk visits at
   // most 64 attributes of a 1024-byte record.
   while (at + attr::kCommonHeaderBytes <= kRecordBytes) {
-    const std::uint32_t type = rec.U32(at + attr::kType);
-    if (type == kAttrEnd || (type == 0 && !m_attributes.empty())) break;
-    const std::uint32_t length = rec.U16(at + attr::kLength);
-    if (length < attr::kCommonHeaderBytes) break;
-    const auto offset = static_cast<std::uint16_t>(at);
-
-    const bool nonResident = rec.U8(at + attr::kNonResident) != 0;
-    const std::uint16_t nameOffset = rec.U16(at + attr::kNameOffset);
-    const std::uint8_t nameLength = rec.U8(at + attr::kNameLength);
-    const std::uint16_t flags = rec.U16(at + attr::kFlags);
-    const std::uint32_t valueLength = rec.U32(at + attr::kValueLength);
-    const std::uint16_t valueOffset = rec.U16(at + attr::kValueOffset);
-    const bool fits = valueOffset <= kRecordBytes && valueLength <= kRecordBytes - valueOffset;
-    // Where the value starts in the record, when that is inside it.
-    const std::size_t valueAt = at + valueOffset;
-    const bool valueInside = valueAt < kRecordBytes;
-
-    switch (type) {
-      case kAttrStandardInformation:
-        if (length < kStdInfoMinLength || length > kStdInfoMaxLength) {
-          Log().Format("$STANDARD_INFORMATION fail! pattr->length = %u", length);
-        }
-        if (valueOffset > kStdInfoMaxValueOffset) {
-          Log().Format("$STANDARD_INFORMATION fail! pattr->value_offset = %u", valueOffset);
-        }
-        if (!fits) Log().Error("$STANDARD_INFORMATION fail");
-        if (valueInside) m_standardInformation = static_cast<std::uint16_t>(valueAt);
-        break;
-
-      case kAttrAttributeList:
-        Log().Message("_CMFTRecord::LocateRecordAttributes() - $ATTRIBUTE_LIST found!");
-        if (length > kRecordBytes) Log().Format("$ATTRIBUTE_LIST fail! pattr->length = %u", length);
-        if (valueOffset > kListMaxValueOffset) {
-          Log().Format("$ATTRIBUTE_LIST fail! pattr->value_offset = %u", valueOffset);
-        }
-        if (!fits) Log().Message("$ATTRIBUTE_LIST fail!");
-        if (nameOffset != 0 && nameOffset < kAttrListMinNameOffset) {
-          Log().Format("$ATTRIBUTE_LIST fail! pattr->name_offset = %u", nameOffset);
-        }
-        m_attributeList = offset;
-        break;
-
-      case kAttrFileName: {
-        if (length < kFileNameMinLength || length > kFileNameMaxLength) {
-          Log().Format("$FILE_NAME fail! pattr->length = %u", length);
-        }
-        bool usable = true;
-        if (valueOffset >= kFileNameMaxValueOffset) {
-          Log().Format("$FILE_NAME fail! pattr->value_offset = %u", valueOffset);
-          usable = false;
-        }
-        if (!fits) Log().Error("$FILE_NAME fail!");
-        if (!valueInside) break;
-        if (m_nParentRecord == kNoParent) m_nParentRecord = rec.U32(valueAt + file_name::kParent);
-        // The name itself must lie inside the record to be used at all.
-        const std::size_t nameChars = rec.U8(valueAt + file_name::kNameLength);
-        if (!rec.Has(valueAt + file_name::kName, nameChars * 2)) usable = false;
-        const std::uint8_t nameSpace = rec.U8(valueAt + file_name::kNamespace);
-        if (usable && nameSpace <= kNamespaceWin32AndDos) {
-          m_nameByNamespace[nameSpace] = static_cast<std::uint16_t>(valueAt);
-        }
-        break;
-      }
-
-      case kAttrData: {
-        if (m_standardInformation != kAbsent &&
-            (rec.U32(m_standardInformation + std_info::kAttributes) & kFileAttributeDirectory) != 0) {
-          break;
-        }
-        if (length > kRecordBytes) Log().Format("$DATA fail! pattr->lehgth = %u", length);
-        const std::uint8_t unit = nonResident ? rec.U8(at + attr::kCompressionUnit) : 0;
-        if ((flags & attr::kFlagCompressed) != 0) {
-          if (unit != 0 && unit != 4) Log().Error("$DATA fail!");
-          if (unit != 0) m_bCompressed = true;
-        }
-        if (nameLength != 0 || m_data != kAbsent) break;
-        // In a base record the first $DATA piece starts at VCN 0, so these
-        // bytes read as a small resident value; extension records hold later
-        // pieces whose VCN makes them large.
-        if (extensionMode || static_cast<std::uint32_t>(valueOffset) + valueLength <= kRecordBytes) {
-          m_data = offset;
-        } else {
-          Log().Error("$DATA fail!");
-        }
-        break;
-      }
-
-      case kAttrIndexRoot:
-        if (length > kRecordBytes) return kStatusIndexRootTooLong;
-        if (valueOffset >= kIndexRootMaxValueOffset) status = kStatusValueOffset;
-        if (!fits) status = kStatusValueLength;
-        if (nameOffset != 0 && nameOffset > kMaxNameOffset) status = kStatusNameOffset;
-        m_indexRoot = offset;
-        if (valueInside) {
-          const std::uint32_t blockSize = rec.U32(valueAt + index_root::kIndexBlockSize);
-          if (blockSize == 2048 || blockSize == 4096) m_nIndexBlockSize = blockSize;
-        }
-        break;
-
-      case kAttrIndexAllocation:
-        if (!nonResident) {
-          status = kStatusIndexAllocationResident;
-        } else if (length > kRecordBytes) {
-          status = kStatusIndexAllocationTooLong;
-        } else if (valueOffset > kListMaxValueOffset) {
-          status = kStatusValueOffset;
-        } else if (!fits) {
-          status = kStatusValueLength;
-        } else if (nameOffset != 0 && nameOffset > kMaxNameOffset) {
-          status = kStatusNameOffset;
-        }
-        m_indexAllocation = offset;
-        break;
-
-      case kAttrLoggedUtilityStream:
-        if (length > kRecordBytes) Log().Format("$LOGGED_UTILITY_STREAM fail! pattr->length = %u", length);
-        if (valueOffset > kListMaxValueOffset) {
-          Log().Format("$LOGGED_UTILITY_STREAM fail! pattr->value_offset = %u", valueOffset);
-        }
-        if (!fits) Log().Message("$LOGGED_UTILITY_STREAM fail!");
-        if (nameOffset > kMaxNameOffset) {
-          Log().Format("$LOGGED_UTILITY_STREAM fail! pattr->name_offset = %u", nameOffset);
-        }
-        m_loggedUtilityStream = offset;
-        break;
-
-      default:
-        break;
-    }
-    m_attributes.push_back(offset);
-    at += length;
+    const AttributeHeader header = ReadAttributeHeader(rec, at);
+    if (header.type == kAttrEnd || (header.type == 0 && !m_attributes.empty())) break;
+    if (header.length < attr::kCommonHeaderBytes) break;
+    // An index root longer than the record refuses the whole record.
+    if (header.type == kAttrIndexRoot && header.length > kRecordBytes) return kStatusIndexRootTooLong;
+    if (const int error = NoteAttribute(rec, header, extensionMode); error != 0) status = error;
+    m_attributes.push_back(header.offset);
+    at += header.length;
   }
 
   if (status != 0) {
@@ -281,7 +196,139 @@ int _CMFTRecord::LocateRecordAttributes(bool extensionMode) {
   return status;
 }
 
-void _CMFTRecord::AdoptNames(const _CMFTRecord& extension) {
+int CMFTRecordBase::NoteAttribute(LeReader& rec, const AttributeHeader& header, bool extensionMode) {
+  switch (header.type) {
+    case kAttrStandardInformation:
+      NoteStandardInformation(header);
+      return 0;
+    case kAttrAttributeList:
+      NoteAttributeList(header);
+      return 0;
+    case kAttrFileName:
+      NoteFileName(rec, header);
+      return 0;
+    case kAttrData:
+      NoteData(rec, header, extensionMode);
+      return 0;
+    case kAttrIndexRoot:
+      return NoteIndexRoot(rec, header);
+    case kAttrIndexAllocation:
+      return NoteIndexAllocation(header);
+    case kAttrLoggedUtilityStream:
+      NoteLoggedUtilityStream(header);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void CMFTRecordBase::NoteStandardInformation(const AttributeHeader& header) {
+  if (header.length < kStdInfoMinLength || header.length > kStdInfoMaxLength) {
+    Log().Format("$STANDARD_INFORMATION fail! pattr->length = %u", header.length);
+  }
+  if (header.valueOffset > kStdInfoMaxValueOffset) {
+    Log().Format("$STANDARD_INFORMATION fail! pattr->value_offset = %u", header.valueOffset);
+  }
+  if (!header.fits) Log().Error("$STANDARD_INFORMATION fail");
+  if (header.valueInside) m_standardInformation = static_cast<std::uint16_t>(header.valueAt);
+}
+
+void CMFTRecordBase::NoteAttributeList(const AttributeHeader& header) {
+  Log().Message("_CMFTRecord::LocateRecordAttributes() - $ATTRIBUTE_LIST found!");
+  if (header.length > kRecordBytes) Log().Format("$ATTRIBUTE_LIST fail! pattr->length = %u", header.length);
+  if (header.valueOffset > kListMaxValueOffset) {
+    Log().Format("$ATTRIBUTE_LIST fail! pattr->value_offset = %u", header.valueOffset);
+  }
+  if (!header.fits) Log().Message("$ATTRIBUTE_LIST fail!");
+  if (header.nameOffset != 0 && header.nameOffset < kAttrListMinNameOffset) {
+    Log().Format("$ATTRIBUTE_LIST fail! pattr->name_offset = %u", header.nameOffset);
+  }
+  m_attributeList = header.offset;
+}
+
+void CMFTRecordBase::NoteFileName(LeReader& rec, const AttributeHeader& header) {
+  if (header.length < kFileNameMinLength || header.length > kFileNameMaxLength) {
+    Log().Format("$FILE_NAME fail! pattr->length = %u", header.length);
+  }
+  bool usable = true;
+  if (header.valueOffset >= kFileNameMaxValueOffset) {
+    Log().Format("$FILE_NAME fail! pattr->value_offset = %u", header.valueOffset);
+    usable = false;
+  }
+  if (!header.fits) Log().Error("$FILE_NAME fail!");
+  if (!header.valueInside) return;
+  const std::size_t valueAt = header.valueAt;
+  if (m_nParentRecord == kNoParent) m_nParentRecord = rec.U32(valueAt + file_name::kParent);
+  // The name itself must lie inside the record to be used at all.
+  const std::size_t nameChars = rec.U8(valueAt + file_name::kNameLength);
+  if (!rec.Has(valueAt + file_name::kName, nameChars * 2)) usable = false;
+  const std::uint8_t nameSpace = rec.U8(valueAt + file_name::kNamespace);
+  if (usable && nameSpace <= kNamespaceWin32AndDos) {
+    m_nameByNamespace[nameSpace] = static_cast<std::uint16_t>(valueAt);
+  }
+}
+
+void CMFTRecordBase::NoteData(LeReader& rec, const AttributeHeader& header, bool extensionMode) {
+  if (m_standardInformation != kAbsent &&
+      (rec.U32(m_standardInformation + std_info::kAttributes) & kAttributeDirectory) != 0) {
+    return;
+  }
+  if (header.length > kRecordBytes) Log().Format("$DATA fail! pattr->lehgth = %u", header.length);
+  const std::uint8_t unit = header.nonResident ? rec.U8(header.at + attr::kCompressionUnit) : 0;
+  if ((header.flags & attr::kFlagCompressed) != 0) {
+    if (unit != 0 && unit != 4) Log().Error("$DATA fail!");
+    if (unit != 0) m_bCompressed = true;
+  }
+  if (header.nameLength != 0 || m_data != kAbsent) return;
+  // In a base record the first $DATA piece starts at VCN 0, so these bytes
+  // read as a small resident value; extension records hold later pieces
+  // whose VCN makes them large.
+  if (extensionMode || static_cast<std::uint32_t>(header.valueOffset) + header.valueLength <= kRecordBytes) {
+    m_data = header.offset;
+  } else {
+    Log().Error("$DATA fail!");
+  }
+}
+
+int CMFTRecordBase::NoteIndexRoot(LeReader& rec, const AttributeHeader& header) {
+  // The last failed check gives the status.
+  int status = 0;
+  if (header.valueOffset >= kIndexRootMaxValueOffset) status = kStatusValueOffset;
+  if (!header.fits) status = kStatusValueLength;
+  if (header.nameOffset != 0 && header.nameOffset > kMaxNameOffset) status = kStatusNameOffset;
+  m_indexRoot = header.offset;
+  if (header.valueInside) {
+    const std::uint32_t blockSize = rec.U32(header.valueAt + index_root::kIndexBlockSize);
+    if (blockSize == 2048 || blockSize == 4096) m_nIndexBlockSize = blockSize;
+  }
+  return status;
+}
+
+int CMFTRecordBase::NoteIndexAllocation(const AttributeHeader& header) {
+  m_indexAllocation = header.offset;
+  if (!header.nonResident) return kStatusIndexAllocationResident;
+  if (header.length > kRecordBytes) return kStatusIndexAllocationTooLong;
+  if (header.valueOffset > kListMaxValueOffset) return kStatusValueOffset;
+  if (!header.fits) return kStatusValueLength;
+  if (header.nameOffset != 0 && header.nameOffset > kMaxNameOffset) return kStatusNameOffset;
+  return 0;
+}
+
+void CMFTRecordBase::NoteLoggedUtilityStream(const AttributeHeader& header) {
+  if (header.length > kRecordBytes) {
+    Log().Format("$LOGGED_UTILITY_STREAM fail! pattr->length = %u", header.length);
+  }
+  if (header.valueOffset > kListMaxValueOffset) {
+    Log().Format("$LOGGED_UTILITY_STREAM fail! pattr->value_offset = %u", header.valueOffset);
+  }
+  if (!header.fits) Log().Message("$LOGGED_UTILITY_STREAM fail!");
+  if (header.nameOffset > kMaxNameOffset) {
+    Log().Format("$LOGGED_UTILITY_STREAM fail! pattr->name_offset = %u", header.nameOffset);
+  }
+  m_loggedUtilityStream = header.offset;
+}
+
+void CMFTRecordBase::AdoptNames(const CMFTRecordBase& extension) {
   for (std::size_t nameSpace = 0; nameSpace < m_nameByNamespace.size(); ++nameSpace) {
     if (m_nameByNamespace[nameSpace] != kAbsent || extension.m_nameByNamespace[nameSpace] == kAbsent) continue;
     LeReader value = extension.FileNameValue(extension.m_nameByNamespace[nameSpace]);
@@ -294,7 +341,7 @@ void _CMFTRecord::AdoptNames(const _CMFTRecord& extension) {
   }
 }
 
-std::uint32_t _CMFTRecord::PreferredNameSlot() const {
+std::uint32_t CMFTRecordBase::PreferredNameSlot() const {
   // POSIX names are full long names too (the only name of files made by
   // POSIX systems), so they come before the short DOS name.
   for (std::uint8_t nameSpace : {kNamespaceWin32AndDos, kNamespaceWin32, kNamespacePosix, kNamespaceDos}) {
@@ -303,7 +350,7 @@ std::uint32_t _CMFTRecord::PreferredNameSlot() const {
   return kAbsent;
 }
 
-LeReader _CMFTRecord::FileNameValue(std::uint32_t slot) const {
+LeReader CMFTRecordBase::FileNameValue(std::uint32_t slot) const {
   if (slot == kAbsent) return LeReader();
   if ((slot & kForeignName) != 0) {
     const std::size_t offset = slot & (kForeignName - 1);
@@ -314,7 +361,7 @@ LeReader _CMFTRecord::FileNameValue(std::uint32_t slot) const {
   return LeReader(Bytes().subspan(slot));
 }
 
-WString _CMFTRecord::PreferredWideName() const {
+WString CMFTRecordBase::PreferredWideName() const {
   LeReader value = FileNameValue(PreferredNameSlot());
   const std::size_t length = value.U8(file_name::kNameLength);
   WString name;
@@ -326,9 +373,9 @@ WString _CMFTRecord::PreferredWideName() const {
   return name;
 }
 
-std::string _CMFTRecord::PreferredName() const { return platform::ToNarrow(PreferredWideName()); }
+std::string CMFTRecordBase::PreferredName() const { return platform::ToNarrow(PreferredWideName()); }
 
-std::uint32_t _CMFTRecord::TreeParent() const {
+std::uint32_t CMFTRecordBase::TreeParent() const {
   for (std::uint8_t nameSpace : {kNamespaceDos, kNamespaceWin32, kNamespaceWin32AndDos, kNamespacePosix}) {
     if (m_nameByNamespace[nameSpace] != kAbsent) {
       LeReader value = FileNameValue(m_nameByNamespace[nameSpace]);
@@ -338,13 +385,13 @@ std::uint32_t _CMFTRecord::TreeParent() const {
   return kRootRecord;
 }
 
-FileTime _CMFTRecord::CreationTime() const {
+FileTime CMFTRecordBase::CreationTime() const {
   if (m_standardInformation == kAbsent) return 0;
   LeReader rec(Bytes());
   return rec.U64(m_standardInformation + std_info::kCreationTime);
 }
 
-FileTime _CMFTRecord::ModifiedTime() const {
+FileTime CMFTRecordBase::ModifiedTime() const {
   if (m_standardInformation == kAbsent) return 0;
   LeReader rec(Bytes());
   return rec.U64(m_standardInformation + std_info::kModifiedTime);

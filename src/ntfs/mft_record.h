@@ -1,5 +1,5 @@
 // One MFT record turned into an object that knows where each attribute of
-// interest lies. _CMFTRecord holds the parsing state (attributes, names,
+// interest lies. CMFTRecordBase holds the parsing state (attributes, names,
 // times); CMFTRecord adds what reading the file's data needs.
 //
 // Every attribute is checked where it is enumerated: its header lies inside
@@ -29,7 +29,7 @@ using ntfs::RunList;
 
 class CNTFSParser;
 
-class _CMFTRecord {
+class CMFTRecordBase {
  public:
   // Record number of a temporary object for an extension record.
   static constexpr std::uint32_t kNoRecordNumber = 0xFFFFFFFFu;
@@ -39,10 +39,10 @@ class _CMFTRecord {
 
   // `buffer` holds ntfs::kRecordBytes bytes. With `ownsBuffer` the object
   // deletes it (it must come from new[]).
-  _CMFTRecord(std::uint8_t* buffer, std::uint32_t number, bool ownsBuffer, CNTFSParser* parser);
-  virtual ~_CMFTRecord();
-  _CMFTRecord(const _CMFTRecord&) = delete;
-  _CMFTRecord& operator=(const _CMFTRecord&) = delete;
+  CMFTRecordBase(std::uint8_t* buffer, std::uint32_t number, bool ownsBuffer, CNTFSParser* parser);
+  virtual ~CMFTRecordBase();
+  CMFTRecordBase(const CMFTRecordBase&) = delete;
+  CMFTRecordBase& operator=(const CMFTRecordBase&) = delete;
 
   // Points the object at another record it does not own (the scan reuses
   // one object for every record) and forgets everything located before.
@@ -74,7 +74,7 @@ class _CMFTRecord {
   const std::vector<std::uint16_t>& Attributes() const { return m_attributes; }
   // Takes the names of `extension` for the namespaces this record has no
   // name of (the names of a file with many attributes may lie there).
-  void AdoptNames(const _CMFTRecord& extension);
+  void AdoptNames(const CMFTRecordBase& extension);
 
   // Stops the attribute-list extraction from following this record's list.
   void ForgetAttributeList() { m_attributeList = kAbsent; }
@@ -139,17 +139,31 @@ class _CMFTRecord {
 
  private:
   void ClearLocated();
+
+  // The steps of LocateRecordAttributes: the header of the attribute at
+  // `at`, then the checks of its type, which note where it lies. NoteAttribute
+  // gives the attribute's error status, 0 when it has none.
+  struct AttributeHeader;
+  static AttributeHeader ReadAttributeHeader(LeReader& rec, std::size_t at);
+  int NoteAttribute(LeReader& rec, const AttributeHeader& header, bool extensionMode);
+  void NoteStandardInformation(const AttributeHeader& header);
+  void NoteAttributeList(const AttributeHeader& header);
+  void NoteFileName(LeReader& rec, const AttributeHeader& header);
+  void NoteData(LeReader& rec, const AttributeHeader& header, bool extensionMode);
+  int NoteIndexRoot(LeReader& rec, const AttributeHeader& header);
+  int NoteIndexAllocation(const AttributeHeader& header);
+  void NoteLoggedUtilityStream(const AttributeHeader& header);
 };
 
-class CMFTRecord : public _CMFTRecord {
+class CMFTRecord : public CMFTRecordBase {
  public:
-  using _CMFTRecord::_CMFTRecord;
+  using CMFTRecordBase::CMFTRecordBase;
   ~CMFTRecord() override;
 
   // Points the object at another record and forgets what was computed for
   // the previous one. Only for objects that read no data (the scan's).
   void Reset(std::uint8_t* buffer, std::uint32_t number) {
-    _CMFTRecord::Reset(buffer, number);
+    CMFTRecordBase::Reset(buffer, number);
     m_nFileSize = -1;
     m_nFirstCluster = -1;
   }
@@ -183,7 +197,7 @@ class CMFTRecord : public _CMFTRecord {
     RunList* runs = nullptr;
     std::vector<std::uint8_t>* indexEntries = nullptr;
     // For type 0x30: the record that takes the names found.
-    _CMFTRecord* names = nullptr;
+    CMFTRecordBase* names = nullptr;
     std::uint64_t dataSize = 0;
     std::uint64_t allocatedSize = 0;
     bool sizesFound = false;

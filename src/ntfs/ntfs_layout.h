@@ -160,9 +160,6 @@ inline constexpr std::size_t kSegment = 0x10;    // u64 reference, low 32 bits u
 inline constexpr std::size_t kHeaderBytes = 0x1A;
 }  // namespace attr_list_entry
 
-// Windows file attribute bits.
-inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
-
 // Compression units are 16 clusters; a chunk inside one is 4096 bytes.
 inline constexpr std::uint32_t kCompressionUnitClusters = 16;
 

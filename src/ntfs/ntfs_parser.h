@@ -76,6 +76,10 @@ class CNTFSParser : public CFileSystemParser {
   void LogDirectorySize(DirectoryHandle directory) override;
   DirectoryHandle OpenFileByNode(TreeNode& node) override;
   int LoadClusterBitmap() override;
+  // Clears m_bAttachOrphans and runs AssembleDeletedTree over the whole
+  // progress span, between its log banners.
+  int ScanDeletedEntries() override;
+  std::string UnreadableStructures() const override;
 
   // ---- MFT access ----
   // Reads record `number` with its fixups applied into `buffer` (1024
@@ -111,7 +115,7 @@ class CNTFSParser : public CFileSystemParser {
   const ClusterMap& Clusters() const { return m_clusterMap; }
 
   // 1 after construction: orphan folders are attached to the root at the end
-  // of a scan. The scan controller clears it.
+  // of a scan. ScanDeletedEntries clears it.
   std::uint8_t m_bAttachOrphans = 1;
   // Set when the root directory could not be listed.
   bool m_bRootListingFailed = false;
@@ -125,10 +129,23 @@ class CNTFSParser : public CFileSystemParser {
   void FinishRecordRead(std::uint32_t number, std::uint8_t* buffer, bool slow);
   // Geometry checks of the boot sector; false (logged) when unsupported.
   bool CheckGeometry();
+  // The steps of PrepareVolume after the geometry check. Reads record 0 of
+  // the MFT (from the mirror when the main copy fails) into `buffer`; 0 or
+  // the failure status, with the MFT marked damaged.
+  int ReadMftRecordZero(std::unique_ptr<std::uint8_t[]>& buffer);
+  // Fixes record 0 up and extracts $MFT's run list into m_mftRunList, with
+  // the extraction's result in `status` (a failed extraction leaves no runs
+  // and marks the MFT damaged). False, the MFT marked damaged, when the
+  // record's attributes cannot be located.
+  bool ExtractMftRunList(std::unique_ptr<std::uint8_t[]> recordZero, int& status);
+  // Fills m_lpMftSectorsList from m_mftRunList.
+  void BuildMftSectorTable();
 
   // The scan's sequential record reader (read-ahead over contiguous MFT
   // parts); `record` points into the read-ahead buffer.
   int ReadMftRecordForScan(std::uint32_t number, std::uint8_t*& record);
+  // The record walk of AssembleDeletedTree (scan.cpp).
+  class TreeScan;
 
   // Handle helpers.
   NtfsOpenRecord* OpenRecord(DirectoryHandle handle);

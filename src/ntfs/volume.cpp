@@ -86,18 +86,35 @@ int CNTFSParser::PrepareVolume() {
     m_bMftDamaged = true;
     return kStatusUnsupportedGeometry;
   }
+  std::unique_ptr<std::uint8_t[]> recordZero;
+  if (const int failure = ReadMftRecordZero(recordZero); failure != 0) return failure;
+  m_bMftDamaged = false;
+  int status = 0;
+  if (!ExtractMftRunList(std::move(recordZero), status)) return kStatusAccessViolation;
+  BuildMftSectorTable();
 
-  auto buffer = std::make_unique<std::uint8_t[]>(kRecordBytes);
-  std::uint32_t done = 0;
+  Log().Format("CNTFSParser::PrepareVolume() - volume preparation compleate. MFT records count: %u",
+               MftRecordCount());
+  m_nReadMode = 1;
+  m_mftRunList.clear();
+  m_mftRunList.shrink_to_fit();
+  Log().Message("CNTFSParser::PrepareVolume() - OUT");
+  return status;
+}
+
+int CNTFSParser::ReadMftRecordZero(std::unique_ptr<std::uint8_t[]>& buffer) {
+  buffer = std::make_unique<std::uint8_t[]>(kRecordBytes);
+  LeReader bootReader{std::span<const std::uint8_t>(m_bootSector)};
   const std::uint64_t mftCluster = bootReader.U64(boot::kMftCluster);
   const std::uint64_t mirrorCluster = bootReader.U64(boot::kMftMirrorCluster);
-  const auto readRecordZero = [&](std::uint64_t cluster) {
+  const auto readAt = [&](std::uint64_t cluster) {
     if (cluster > std::numeric_limits<std::uint64_t>::max() / m_nSectorsPerCluster) return false;
+    std::uint32_t done = 0;
     return ReadSectors(cluster * m_nSectorsPerCluster, buffer.get(), kSectorsPerRecord, done) == kReadOk;
   };
-  if (!readRecordZero(mftCluster)) {
+  if (!readAt(mftCluster)) {
     Log().Message("CNTFSParser::PrepareVolume() - main MFT record damaged");
-    if (!readRecordZero(mirrorCluster)) {
+    if (!readAt(mirrorCluster)) {
       Log().Message("CNTFSParser::PrepareVolume() - MftMirror record damaged");
       m_bMftDamaged = true;
       return kStatusAccessViolation;
@@ -109,23 +126,25 @@ int CNTFSParser::PrepareVolume() {
     m_bMftDamaged = true;
     return kStatusInvalidSignature;
   }
+  return 0;
+}
 
-  m_bMftDamaged = false;
+bool CNTFSParser::ExtractMftRunList(std::unique_ptr<std::uint8_t[]> recordZero, int& status) {
   // Record 0 is fixed up like every other record: its run list may cross
   // the end of the first sector.
-  ApplyUpdateSequence(std::span<std::uint8_t>(buffer.get(), kRecordBytes), m_nBytesPerSector);
-  CMFTRecord mft(buffer.release(), 0, true, this);
+  ApplyUpdateSequence(std::span<std::uint8_t>(recordZero.get(), kRecordBytes), m_nBytesPerSector);
+  CMFTRecord mft(recordZero.release(), 0, true, this);
   Log().Message("CNTFSParser::PrepareVolume() - locating attributes in the root MFT-record");
   if (mft.LocateRecordAttributes() != 0) {
     Log().Message("CNTFSParser::PrepareVolume() - fatal error: attributes not found in MFT record");
     Log().Message("SETTING m_bMftDamaged to TRUE");
     m_bMftDamaged = true;
-    return kStatusAccessViolation;
+    return false;
   }
   Log().Message("ok");
 
   Log().Message("CNTFSParser::PrepareVolume() - extracting run-list...");
-  const int status = mft.ExtractRunList(mft.Data(), m_mftRunList);
+  status = mft.ExtractRunList(mft.Data(), m_mftRunList);
   if (status != 0) {
     Log().Message("CNTFSParser::PrepareVolume() - error while extracting Mft run list");
     Log().Message("SETTING m_bMftDamaged to TRUE");
@@ -133,7 +152,10 @@ int CNTFSParser::PrepareVolume() {
     m_mftRunList.clear();
   }
   Log().Message("ok");
+  return true;
+}
 
+void CNTFSParser::BuildMftSectorTable() {
   Log().Message("CNTFSParser::PrepareVolume() - formation of the m_lpMftSectorsList...");
   const std::uint64_t totalClusters = TotalClusters();
   // The table can name every pair of sectors of the volume at most once.
@@ -163,13 +185,6 @@ int CNTFSParser::PrepareVolume() {
     m_lpMftSectorsList.shrink_to_fit();
   }
   Log().Message("ok");
-  Log().Format("CNTFSParser::PrepareVolume() - volume preparation compleate. MFT records count: %u",
-               MftRecordCount());
-  m_nReadMode = 1;
-  m_mftRunList.clear();
-  m_mftRunList.shrink_to_fit();
-  Log().Message("CNTFSParser::PrepareVolume() - OUT");
-  return status;
 }
 
 int CNTFSParser::ReadMFTRecord(std::uint32_t number, std::uint8_t* buffer) {

@@ -6,6 +6,7 @@
 #include <limits>
 #include <utility>
 
+#include "disk/le_reader.h"
 #include "log/log.h"
 #include "parser/product_folder.h"
 #include "platform/files.h"
@@ -34,7 +35,7 @@ std::string MakeScratchFolder() {
 
 CFileSystemParser::CFileSystemParser(std::unique_ptr<CDiskDrive> drive,
                                      std::span<const std::uint8_t> bootSector)
-    : m_pViewFolder(&m_root), m_pViewParentFolder(&m_root), m_szScratchFolder(MakeScratchFolder()) {
+    : m_szScratchFolder(MakeScratchFolder()) {
   AttachVolume(std::move(drive), bootSector);
 }
 
@@ -48,9 +49,9 @@ void CFileSystemParser::AttachVolume(std::unique_ptr<CDiskDrive> drive,
   if (bootSector.empty()) return;
   m_bootSector.fill(0);
   std::memcpy(m_bootSector.data(), bootSector.data(), std::min(bootSector.size(), kBootSectorSize));
-  m_nBytesPerSector = static_cast<std::uint16_t>(m_bootSector[kBytesPerSectorOffset] |
-                                                 (m_bootSector[kBytesPerSectorOffset + 1] << 8));
-  m_nSectorsPerCluster = m_bootSector[kSectorsPerClusterOffset];
+  LeReader boot(m_bootSector);
+  m_nBytesPerSector = boot.U16(kBytesPerSectorOffset);
+  m_nSectorsPerCluster = boot.U8(kSectorsPerClusterOffset);
 }
 
 int CFileSystemParser::OpenVolume() {
@@ -142,9 +143,6 @@ int CFileSystemParser::CloseDrive() {
 
 void CFileSystemParser::ClearTree() {
   m_root.ClearChildren();
-  // The window's folders were nodes of the tree just deleted.
-  m_pViewFolder = &m_root;
-  m_pViewParentFolder = &m_root;
 }
 
 void CFileSystemParser::UnusedSlot() {}
@@ -178,5 +176,8 @@ DirectoryHandle CFileSystemParser::OpenFileByNode(TreeNode&) { return 0; }
 int CFileSystemParser::LoadClusterBitmap() { return 0; }
 float CFileSystemParser::GetDamageLevel() { return 0.0f; }
 void CFileSystemParser::ResetRunList() {}
+int CFileSystemParser::ScanDeletedEntries() { return 0; }
+std::string CFileSystemParser::UnreadableStructures() const { return {}; }
+std::string CFileSystemParser::MissingStructures() const { return {}; }
 
 }  // namespace tv

@@ -41,6 +41,11 @@ const char* FileSystemName(std::uint8_t fsType);
 // Writes the detection's log line ("Drive FS is NTFS", ...) for a known code.
 void LogDetectedFileSystem(std::uint8_t fsType);
 
+// Results of a parser's deleted-entry scan besides 0 (done): the root folder
+// held no entry (an empty volume), and the break flag stopped the scan.
+inline constexpr int kScanNoEntries = -3;
+inline constexpr int kScanStopped = -1000;
+
 // Every directory or file handle is an index into the parser's table of open
 // records; -1 means none.
 using DirectoryHandle = int;
@@ -159,6 +164,24 @@ class CFileSystemParser {
   // 44: a parser-specific list reset.
   virtual void ResetRunList();
 
+  // ---- Virtual operations after the numbered slots ----
+
+  // The file system's own deleted-entry scan as a scan run calls it, with
+  // its log banners: the NTFS record scan, the FAT directory walk. A break
+  // flag set before it skips the walk. 0 done, kScanNoEntries, kScanStopped,
+  // or the value of a scan that ended early; the base scans nothing (0).
+  virtual int ScanDeletedEntries();
+  // What of the volume's own structures could not be read, in words ("the
+  // master file table could not be read"); empty when they were read. With
+  // such a volume nothing can be found or recovered. Before the scan this
+  // judges what the parser read when it was made; after it, also what the
+  // scan found.
+  virtual std::string UnreadableStructures() const;
+  // What could not be read although the scan can still find entries, in
+  // words ("the file allocation table could not be read"); empty when
+  // nothing is missing.
+  virtual std::string MissingStructures() const;
+
   // ---- Non-virtual operations ----
 
   // Replaces the drive and, when a boot sector is given, copies its first 512
@@ -212,14 +235,10 @@ class CFileSystemParser {
   void SetRecoveryReport(RecoveryReport* report) { m_pRecoveryReport = report; }
   RecoveryReport* GetRecoveryReport() const { return m_pRecoveryReport; }
 
-  // Set and read by the application.
-  // Deleted entries counted by the last folder listing.
-  std::uint32_t m_nListedDeletedCount = 0;
-  // When set, directory enumeration also returns deleted entries.
-  bool m_bScanStarted = false;
-  // The folder the window shows, and the folder one level above it.
-  TreeNode* m_pViewFolder = nullptr;
-  TreeNode* m_pViewParentFolder = nullptr;
+  // When set, directory enumeration also returns deleted entries; a scan
+  // sets it before it walks the volume.
+  bool ScanStarted() const { return m_bScanStarted; }
+  void SetScanStarted(bool started) { m_bScanStarted = started; }
 
  protected:
   // Runs first in every parser's constructor: empty tree and tables, the
@@ -253,6 +272,7 @@ class CFileSystemParser {
 
  private:
   std::vector<std::unique_ptr<OpenDirectoryRecord>> m_directoryTable;
+  bool m_bScanStarted = false;
 };
 
 }  // namespace tv

@@ -3,14 +3,10 @@
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/library.h"
+#include "tvcore/tvcore_api.h"
 
 namespace tv {
 namespace {
-
-// tvcore's exports use the C calling convention and narrow strings only.
-extern "C" {
-using InitializeFunction = int (*)(int code);
-}
 
 // Releases the library when the lookup is done, on every path.
 class LoadedLibrary {
@@ -49,8 +45,8 @@ std::optional<std::string> ProductDataFolder(const std::string& libraryPath,
   void* initializeSymbol = library.Find("Initialize");
   if (initializeSymbol == nullptr || library.Find(folderExport) == nullptr) return std::nullopt;
 
-  const auto initialize = reinterpret_cast<InitializeFunction>(initializeSymbol);
-  initialize(kProductNumber + 256);
+  const auto initialize = reinterpret_cast<tvcore::api::InitializeFn>(initializeSymbol);
+  initialize(kProductCode);
 
   // The application-data folder itself may not exist yet (a new user, a
   // fresh container), so the whole path is made. A folder that cannot be

@@ -9,6 +9,8 @@ namespace tv {
 
 // Product number of this program in the maker's tables, and its short code.
 inline constexpr int kProductNumber = 12;
+// The code this program passes to tvcore's Initialize: its number plus 256.
+inline constexpr int kProductCode = kProductNumber + 256;
 inline constexpr const char* kProductShortCode = "vtl";
 inline constexpr const char* kMakerFolderName = "Vardelin";
 
@@ -16,7 +18,7 @@ inline constexpr const char* kMakerFolderName = "Vardelin";
 std::string DefaultTvcorePath();
 
 // Loads tvcore from `libraryPath`; when it loads and exports both
-// `folderExport` and "Initialize", calls Initialize(product number + 256),
+// `folderExport` and "Initialize", calls Initialize(kProductCode),
 // makes ".../Vardelin/vtl/" in the application-data folder (with every
 // missing folder above it) and returns it with a trailing separator. Without
 // the library or either export, or when that folder cannot be made or a file

@@ -14,14 +14,6 @@ namespace {
 // Numbered names tried before the temporary-name fallback takes over.
 constexpr int kMaxNumberedNames = 100000;
 
-bool IsSeparator(char c) {
-#ifdef _WIN32
-  return c == '\\' || c == '/';
-#else
-  return c == '/';
-#endif
-}
-
 }  // namespace
 
 std::optional<int> CheckRecoveryEntry(CFileSystemParser& parser, const TreeNode& node) {
@@ -51,8 +43,7 @@ std::string RecoveryTarget(const std::string& folder, const std::string& name) {
 
 std::string FirstFreeName(const std::string& target) {
   if (!platform::PathExists(target)) return target;
-  std::size_t nameStart = target.size();
-  while (nameStart > 0 && !IsSeparator(target[nameStart - 1])) --nameStart;
+  const std::size_t nameStart = platform::FileNameStart(target);
   std::size_t dot = target.rfind('.');
   if (dot == std::string::npos || dot < nameStart) dot = target.size();
   const std::string base = target.substr(0, dot);

@@ -14,8 +14,6 @@
 
 namespace tv {
 
-inline constexpr std::uint32_t kAttributeDirectory = 0x10;
-
 class TreeNode {
  public:
   // A doubly linked list with a sentinel and an element count, in the order

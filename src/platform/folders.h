@@ -2,6 +2,7 @@
 // trailing path separator.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -41,5 +42,13 @@ std::optional<std::string> WindowsDirectory();
 
 // Joins a folder and a name with exactly one separator between them.
 std::string JoinPath(const std::string& folder, const std::string& name);
+
+// A path separator of this system: / on POSIX, \ and / on Windows.
+bool IsPathSeparator(char c);
+// The drive letter of "D:" or "d:\\...", upper-cased; 0 for any other text.
+char DriveLetterOf(const std::string& path);
+// Where the last part of `path` (its file name) begins: just after the last
+// separator, 0 when there is none.
+std::size_t FileNameStart(const std::string& path);
 
 }  // namespace tv::platform

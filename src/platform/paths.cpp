@@ -4,9 +4,7 @@
 
 namespace tv::platform {
 
-namespace {
-
-bool IsSeparator(char c) {
+bool IsPathSeparator(char c) {
 #ifdef _WIN32
   return c == '\\' || c == '/';
 #else
@@ -14,15 +12,26 @@ bool IsSeparator(char c) {
 #endif
 }
 
-}  // namespace
+char DriveLetterOf(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':') return 0;
+  const char c = path[0];
+  if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
+  return c >= 'A' && c <= 'Z' ? c : 0;
+}
+
+std::size_t FileNameStart(const std::string& path) {
+  std::size_t start = path.size();
+  while (start > 0 && !IsPathSeparator(path[start - 1])) --start;
+  return start;
+}
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   std::string joined = folder;
-  while (joined.size() > 1 && IsSeparator(joined.back())) joined.pop_back();
-  if (!IsSeparator(joined.back())) joined += kPathSeparator;
+  while (joined.size() > 1 && IsPathSeparator(joined.back())) joined.pop_back();
+  if (!IsPathSeparator(joined.back())) joined += kPathSeparator;
   std::size_t start = 0;
-  while (start < name.size() && IsSeparator(name[start])) ++start;
+  while (start < name.size() && IsPathSeparator(name[start])) ++start;
   joined.append(name, start, std::string::npos);
   return joined;
 }
@@ -31,16 +40,14 @@ bool CreateDirectoryPath(const std::string& path) {
   // Every level from the top down. A level that cannot be made is passed
   // over (it may exist, or be a drive or server name); the last one decides.
   for (std::size_t i = 1; i < path.size(); ++i) {
-    if (IsSeparator(path[i]) && !IsSeparator(path[i - 1])) CreateDirectory(path.substr(0, i));
+    if (IsPathSeparator(path[i]) && !IsPathSeparator(path[i - 1])) CreateDirectory(path.substr(0, i));
   }
   return CreateDirectory(path) || IsDirectory(path);
 }
 
 std::string ExecutableFolder() {
   const std::string path = ExecutablePath();
-  std::size_t end = path.size();
-  while (end > 0 && !IsSeparator(path[end - 1])) --end;
-  return path.substr(0, end);
+  return path.substr(0, FileNameStart(path));
 }
 
 std::string SharedLibraryFileName(const std::string& base) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/types.h"
+
 namespace tv::platform {
 
 // Empty when the system knows no name for it. Without a desktop shell (POSIX)

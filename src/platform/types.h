@@ -16,6 +16,18 @@ using WStringView = std::u16string_view;
 // 100 ns intervals since 1601-01-01 UTC, as FILETIME; 0 means unknown.
 using FileTime = std::uint64_t;
 
+// 64-bit values that the Windows API and the parser interface pass as two
+// 32-bit halves (FILETIME, file sizes).
+inline constexpr std::uint64_t JoinHalves(std::uint32_t high, std::uint32_t low) {
+  return (std::uint64_t{high} << 32) | low;
+}
+inline constexpr std::uint32_t HighHalf(std::uint64_t value) { return static_cast<std::uint32_t>(value >> 32); }
+inline constexpr std::uint32_t LowHalf(std::uint64_t value) { return static_cast<std::uint32_t>(value); }
+
+// The attribute bit of a folder, in Windows file attributes and in the
+// attribute words of NTFS and FAT entries alike.
+inline constexpr std::uint32_t kAttributeDirectory = 0x10;
+
 // Windows error codes. The engine reports failures with these numbers on every
 // platform; the POSIX layer translates errno into the nearest one.
 namespace err {

@@ -6,6 +6,7 @@
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/types.h"
 #include "tvcore/products.h"
 #include "tvcore/profile.h"
@@ -20,8 +21,6 @@ namespace {
 constexpr std::uint32_t kMoreData = 234;
 // ReadProfileInt reads registry values through a buffer of this size.
 constexpr int kIntBuffer = 255;
-
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 bool HasSection(const char* section) { return section != nullptr && section[0] != '\0'; }
 
@@ -42,8 +41,7 @@ void CopyCut(const char* text, char* buffer, int size) {
 }  // namespace
 
 StoreChoice ChooseStore(const std::string& executablePath, int product) {
-  std::size_t nameStart = executablePath.size();
-  while (nameStart > 0 && !IsSeparator(executablePath[nameStart - 1])) --nameStart;
+  const std::size_t nameStart = platform::FileNameStart(executablePath);
   const std::string folder = executablePath.substr(0, nameStart);
   std::string name = executablePath.substr(nameStart);
   if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) name.resize(dot);

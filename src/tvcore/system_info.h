@@ -56,7 +56,7 @@ std::string LongPathName(const std::string& path);
 inline constexpr std::uint32_t kAttributeReadOnly = 0x1;
 inline constexpr std::uint32_t kAttributeHidden = 0x2;
 inline constexpr std::uint32_t kAttributeSystem = 0x4;
-inline constexpr std::uint32_t kAttributeDirectory = 0x10;
+// The folder bit is kAttributeDirectory of platform/types.h.
 inline constexpr std::uint32_t kAttributeArchive = 0x20;
 inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
 inline constexpr std::uint32_t kAttributeCompressed = 0x800;

@@ -66,7 +66,4 @@ using ReadProfileStringFn = int(TVCORE_CALL*)(const char* section, const char* k
                                               char* buffer, int size, int decode);
 using TVdiagFn = int(TVCORE_CALL*)(const char* path, int pack, const char* caption, const char* kind, int build);
 
-// The code a product passes to Initialize: its number plus 256.
-inline constexpr int kVantrelCode = 268;
-
 }  // namespace tv::tvcore::api

@@ -17,16 +17,14 @@ under another name (a hard link whose name has a blank); and a second loop
 device over the same file, mounted, while the first loop device is scanned.
 Exits 77 (skipped) on Linux when loop devices or FUSE are not available.
 """
-import gzip
 import os
 import shutil
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from recover_e2e import read_manifest, sha256_file  # noqa: E402
-
-SKIP = 77
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from bad_sectors import SKIP  # noqa: E402
+from vtl_e2e import Failures, Vtl, read_manifest, sha256_file, unpack_image  # noqa: E402
 FIXTURE = "ntfs/ntfs_4k"
 
 
@@ -69,14 +67,13 @@ def attach_linux(image, work, cleanup):
 
 
 def main():
-    data_dir, work, vtl = sys.argv[1:4]
+    data_dir, work, program = sys.argv[1:4]
     wine = sys.argv[4] if len(sys.argv) > 5 else None
     prefix = sys.argv[5] if wine else None
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
-    image = os.path.join(work, "volume.img")
-    with gzip.open(os.path.join(data_dir, FIXTURE + ".img.gz"), "rb") as src, open(image, "wb") as dst:
-        shutil.copyfileobj(src, dst)
+    vtl = Vtl(program, wine, timeout=600)
+    image = unpack_image(os.path.join(data_dir, FIXTURE + ".img.gz"), os.path.join(work, "volume.img"))
     before = sha256_file(image)
     out = os.path.join(work, "out")
     cleanup = []  # commands that undo the set-up, run last first
@@ -94,8 +91,7 @@ def main():
         # volume, the name the refusal shows, destinations that must be refused
         refused = [("D:", "D", ["D:\\out", "d:\\out"])]
         # volume, destination that must get the files
-        allowed = [("D:", "Z:" + out.replace("/", "\\"))]
-        command = [wine, vtl]
+        allowed = [("D:", vtl.host_path(out))]
     else:
         mounts = attach_linux(image, work, cleanup)
         if mounts is None:
@@ -111,48 +107,41 @@ def main():
             (image, image, [on["loop"], on["file"], on["second loop"]]),
         ]
         allowed = [(device, out), (image, os.path.join(work, "out_image"))]
-        command = [vtl]
 
-    failures = []
+    failures = Failures(vtl)
     try:
         log = os.path.join(work, "vtl.log")
-        log_arg = ("Z:" + log.replace("/", "\\")) if wine else log
         for volume, letter, targets in refused:
             for target in targets:
-                run = subprocess.run(command + ["recover", volume, "--all", "--to", target, "--log", log_arg],
-                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
-                err = run.stderr.decode(errors="replace").replace("\r", "")
+                run = vtl.run("recover", volume, "--all", "--to", target, log=log)
+                err = run.err.replace("\r", "")
                 want = ("Cannot Undelete to Drive %s:\nSelect destination folder on a different drive. "
                         "Saving to drive %s:\nmay harm the file(s) you want to undelete." % (letter, letter))
-                if run.returncode != 2 or want not in err:
-                    failures.append("recover %s to %s: exit %d, stderr %r" % (volume, target, run.returncode, err))
-                dump = subprocess.run(command + ["dump-mft", volume, "--out", target, "--log", log_arg],
-                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
-                if dump.returncode != 2 or b"is on the volume being dumped" not in dump.stderr:
-                    failures.append("dump-mft %s to %s: exit %d, stderr %r" %
-                                    (volume, target, dump.returncode, dump.stderr))
+                if run.status != 2 or want not in err:
+                    failures.add("recover %s to %s: exit %d, stderr %r" % (volume, target, run.status, err), run)
+                dump = vtl.run("dump-mft", volume, "--out", target, log=log)
+                if dump.status != 2 or b"is on the volume being dumped" not in dump.stderr:
+                    failures.add("dump-mft %s to %s: exit %d, stderr %r" % (volume, target, dump.status, dump.stderr))
                 for mount_point in mount_points:
                     if os.path.exists(os.path.join(mount_point, "out")):
-                        failures.append("recover or dump-mft of %s to %s wrote into the scanned volume" %
+                        failures.add("recover or dump-mft of %s to %s wrote into the scanned volume" %
                                         (volume, target))
 
-        entries, _ = read_manifest(os.path.join(data_dir, FIXTURE + ".manifest"))
+        entries = read_manifest(os.path.join(data_dir, FIXTURE + ".manifest")).files()
         for volume, destination in allowed:
-            run = subprocess.run(command + ["recover", volume, "--all", "--to", destination, "--log", log_arg, "-q"],
-                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
-            if run.returncode not in (0, 1):
-                failures.append("recover from %s: exit %d: %s" % (volume, run.returncode,
-                                                                  run.stderr.decode(errors="replace")))
+            run = vtl.run("recover", volume, "--all", "--to", destination, log=log, quiet=True)
+            if run.status not in (0, 1):
+                failures.add("recover from %s: exit %d: %s" % (volume, run.status, run.err))
             checked = 0
-            for state, vpath, size, sha, intact in entries:
-                if state != "deleted" or not intact:
+            for entry in entries:
+                if entry.state != "deleted" or not entry.intact:
                     continue
-                target = os.path.join(out if wine else destination, *vpath.strip("\\").split("\\"))
-                if not os.path.isfile(target) or sha256_file(target) != sha:
-                    failures.append("%s was not recovered from %s with its bytes" % (vpath, volume))
+                target = os.path.join(out if wine else destination, *entry.path.strip("\\").split("\\"))
+                if not os.path.isfile(target) or sha256_file(target) != entry.sha:
+                    failures.add("%s was not recovered from %s with its bytes" % (entry.path, volume))
                 checked += 1
             if checked == 0:
-                failures.append("the fixture has no intact deleted file to check")
+                failures.add("the fixture has no intact deleted file to check")
     finally:
         if wine:
             for link in ("d::", "d:"):
@@ -160,11 +149,8 @@ def main():
         for step in reversed(cleanup):
             subprocess.run(step, stderr=subprocess.DEVNULL)
     if sha256_file(image) != before:
-        failures.append("the image changed")
-    for failure in failures:
-        print("FAIL:", failure)
-    print("device_e2e: %s" % ("FAILED" if failures else "passed"))
-    return 1 if failures else 0
+        failures.add("the image changed")
+    return failures.report("device_e2e")
 
 
 if __name__ == "__main__":

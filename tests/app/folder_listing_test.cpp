@@ -52,7 +52,7 @@ class HandTree : public ::testing::Test {
   }
 
   FolderListing List(const char* files, const char* folders) {
-    return ListFolderEntries(*parser, ViewFolderText(*parser), NormaliseFileFilter(files),
+    return ListFolderEntries(*parser, parser->Root(), parser->Root(), "", NormaliseFileFilter(files),
                              NormaliseFolderFilter(folders));
   }
 
@@ -82,31 +82,12 @@ TEST_F(HandTree, FiltersChooseTheListedEntries) {
     EXPECT_EQ(listing.filesMatched, c.filesMatched) << c.files;
     EXPECT_EQ(listing.foldersMatched, c.foldersMatched) << c.files;
     // Every deleted named child is counted, listed or not.
-    EXPECT_EQ(parser->m_nListedDeletedCount, 7u);
+    EXPECT_EQ(listing.deletedCount, 7u);
+    EXPECT_EQ(listing.DeletedStructures(), 7u);
     EXPECT_FALSE(listing.upEntryAdded());
   }
   // Children learn the folder they were listed in.
   EXPECT_EQ(archive->FolderPath(), "\\");
-}
-
-TEST_F(HandTree, NavigationIntoAFolderAndBackThroughTheUpEntry) {
-  FolderListing listing = List("*.*", "");
-  ASSERT_TRUE(EnterFolder(*parser, listing, *archive));
-  listing = List("*.*", "");
-  ASSERT_EQ(listing.entries.size(), 3u);
-  const TreeNode& up = *listing.entries.front();
-  EXPECT_EQ(up.name, kUpEntryName);
-  EXPECT_EQ(listing.filesMatched, 2u);
-  EXPECT_EQ(DeletedStructureCount(*parser, listing), 2u);
-  EXPECT_EQ(listing.entries[1]->FolderPath(), "\\Archive\\");
-
-  TreeNode* file = listing.entries[1];
-  EXPECT_FALSE(EnterFolder(*parser, listing, *file));
-  ASSERT_TRUE(EnterFolder(*parser, listing, *listing.upEntry));
-  EXPECT_EQ(parser->m_pViewFolder, &parser->Root());
-  listing = List("*.*", "");
-  EXPECT_FALSE(listing.upEntryAdded());
-  EXPECT_EQ(DeletedStructureCount(*parser, listing), 7u);
 }
 
 // \RECYCLER\S-1-5\ with INFO2 (records 12 and 3), the bin files DC12.DOC
@@ -145,18 +126,18 @@ TEST(RecycleBin, BinFilesAreListedUnderTheirOriginalNames) {
   testing::LogCapture log;
   TinyVolume volume = BinVolume();
   auto parser = volume.Parser();
-  parser->m_bScanStarted = true;
+  parser->SetScanStarted(true);
   ASSERT_EQ(parser->ScanDirectoryTree(), 0);
   MarkFoldersWithDeletedContent(parser->Root());
 
   TreeNode& recycler = *parser->Root().children.front();
   TreeNode& user = *recycler.children.front();
-  parser->m_pViewFolder = &user;
-  parser->m_pViewParentFolder = &recycler;
-  const FolderListing listing = ListFolderEntries(*parser, ViewFolderText(*parser), "*", "*");
+  const std::string folderText = EntryPath(user);
+  const FolderListing listing = ListFolderEntries(*parser, user, recycler, folderText, "*", "*");
   EXPECT_EQ(Names(listing), (std::set<std::string>{kUpEntryName, "budget.doc", "_ONE.TXT"}));
   // The up entry, the deleted file and the one bin file INFO2 knows.
-  EXPECT_EQ(parser->m_nListedDeletedCount, 3u);
+  EXPECT_EQ(listing.deletedCount, 3u);
+  EXPECT_EQ(listing.DeletedStructures(), 2u);
   const auto bin = std::find_if(listing.entries.begin(), listing.entries.end(),
                                 [](const TreeNode* node) { return node->name == "DC12.DOC"; });
   ASSERT_NE(bin, listing.entries.end());
@@ -164,8 +145,8 @@ TEST(RecycleBin, BinFilesAreListedUnderTheirOriginalNames) {
   EXPECT_EQ(ColumnText(**bin, ViewColumn::Folder), "\\Work\\Plans\\");
 
   // Filters see the name and folder from before the bin.
-  EXPECT_EQ(Names(ListFolderEntries(*parser, ViewFolderText(*parser), "bud*", "\\work*")).count("budget.doc"), 1u);
-  EXPECT_EQ(Names(ListFolderEntries(*parser, ViewFolderText(*parser), "bud*", "\\other*")).count("budget.doc"), 0u);
+  EXPECT_EQ(Names(ListFolderEntries(*parser, user, recycler, folderText, "bud*", "\\work*")).count("budget.doc"), 1u);
+  EXPECT_EQ(Names(ListFolderEntries(*parser, user, recycler, folderText, "bud*", "\\other*")).count("budget.doc"), 0u);
 
   // A live bin file has its data on the volume already: recovering it
   // writes nothing and reports success.
@@ -185,7 +166,7 @@ TEST(RecycleBin, BinFilesAreListedUnderTheirOriginalNames) {
 TEST(RecycleBin, BinFilesReachedWithoutAListingAreResolvedToo) {
   TinyVolume volume = BinVolume();
   auto parser = volume.Parser();
-  parser->m_bScanStarted = true;
+  parser->SetScanStarted(true);
   ASSERT_EQ(parser->ScanDirectoryTree(), 0);
   TreeNode& recycler = *parser->Root().children.front();
   TreeNode& user = *recycler.children.front();

@@ -12,29 +12,31 @@ The full-disk case needs root (a small tmpfs) and the unreadable-sector
 case FUSE (BAD_SECTOR_FUSE, the test helper); each is skipped without them,
 and the whole test exits 77 when both were skipped.
 """
-import gzip
 import os
 import shutil
 import subprocess
 import sys
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-sys.path.insert(0, os.path.join(HERE, "..", "support"))
-from recover_e2e import read_manifest, sha256_file  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import bad_sectors  # noqa: E402  (the FUSE test helper's module)
+from vtl_e2e import Failures, Vtl, read_manifest, sha256_file, unpack_image  # noqa: E402
 
-SKIP = 77
+SKIP = bad_sectors.SKIP
 
 
 def unpack(data_dir, fixture, image):
-    with gzip.open(os.path.join(data_dir, fixture + ".img.gz"), "rb") as src, open(image, "wb") as dst:
-        shutil.copyfileobj(src, dst)
+    unpack_image(os.path.join(data_dir, fixture + ".img.gz"), image)
+
+
+def file_entries(data_dir, fixture):
+    """(state, path, size, sha, intact) of every file in the fixture's manifest."""
+    manifest = read_manifest(os.path.join(data_dir, fixture + ".manifest"))
+    return [(e.state, e.path, e.size, e.sha, e.intact) for e in manifest.files()]
 
 
 def recover(vtl, image, out, log):
-    run = subprocess.run([vtl, "recover", image, "--all", "--to", out, "--log", log, "-q"],
-                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
-    return run.returncode, run.stderr.decode("utf-8", errors="replace")
+    run = vtl.run("recover", image, "--all", "--to", out, log=log, quiet=True)
+    return run.status, run.err
 
 
 def local(out, vpath):
@@ -55,16 +57,16 @@ def check_every_loss_named(label, entries, out, code, stderr, failures):
             # Whatever stays under the entry's own name has its full size;
             # a cut-short file takes the ".partial" name.
             if os.path.isfile(target) and os.path.getsize(target) != size:
-                failures.append("%s: %s is cut short under its own name" % (label, vpath))
+                failures.add("%s: %s is cut short under its own name" % (label, vpath))
         else:
-            failures.append("%s: %s is not recovered exactly and not named: %s" % (label, vpath, stderr[-2000:]))
+            failures.add("%s: %s is not recovered exactly and not named: %s" % (label, vpath, stderr[-2000:]))
     for folder, _, files in os.walk(out):
         for name in files:
             path = os.path.join(folder, name)
             if name.endswith(".partial") and path not in stderr:
-                failures.append("%s: the partial file %s is not named" % (label, path))
+                failures.add("%s: the partial file %s is not named" % (label, path))
     if named and code != 1:
-        failures.append("%s: exit status %d with %d incomplete files, expected 1" % (label, code, named))
+        failures.add("%s: exit status %d with %d incomplete files, expected 1" % (label, code, named))
     return named
 
 
@@ -78,7 +80,7 @@ def truncated_image(data_dir, work, vtl, failures):
             os.truncate(image, keep_bytes)
         before = sha256_file(image)
         out = os.path.join(work, os.path.basename(fixture) + "_out")
-        entries, _ = read_manifest(os.path.join(data_dir, fixture + ".manifest"))
+        entries = file_entries(data_dir, fixture)
         if fixture.startswith("fat/"):
             # The fixture's big file lies past the end; the manifest has no sum that could match.
             entries = [(s, v, n, h, True) if v == "\\Data\\_eleted big.bin" else (s, v, n, h, i)
@@ -86,11 +88,11 @@ def truncated_image(data_dir, work, vtl, failures):
         code, stderr = recover(vtl, image, out, os.path.join(work, "truncated.log"))
         named = check_every_loss_named(label, entries, out, code, stderr, failures)
         if named == 0:
-            failures.append("%s: no file was named as incomplete: %s" % (label, stderr))
+            failures.add("%s: no file was named as incomplete: %s" % (label, stderr))
         if "could not be read" not in stderr or "bytes " not in stderr:
-            failures.append("%s: the unreadable byte ranges are not given: %s" % (label, stderr))
+            failures.add("%s: the unreadable byte ranges are not given: %s" % (label, stderr))
         if sha256_file(image) != before:
-            failures.append("%s: the image changed" % label)
+            failures.add("%s: the image changed" % label)
         print("%s: exit %d, %d files named as incomplete" % (label, code, named))
 
 
@@ -109,15 +111,15 @@ def full_disk(data_dir, work, vtl, failures):
         unpack(data_dir, "ntfs/ntfs_4k", image)
         before = sha256_file(image)
         out = os.path.join(small, "b")
-        entries, _ = read_manifest(os.path.join(data_dir, "ntfs/ntfs_4k.manifest"))
+        entries = file_entries(data_dir, "ntfs/ntfs_4k")
         code, stderr = recover(vtl, image, out, os.path.join(work, "full.log"))
         named = check_every_loss_named("full disk", entries, out, code, stderr, failures)
         if named == 0 or "not enough disk space" not in stderr:
-            failures.append("full disk: no file was named as not fitting: %s" % stderr)
+            failures.add("full disk: no file was named as not fitting: %s" % stderr)
         if "successfully recovered" in stderr:
-            failures.append("full disk: an incomplete folder is called a success: %s" % stderr)
+            failures.add("full disk: an incomplete folder is called a success: %s" % stderr)
         if sha256_file(image) != before:
-            failures.append("full disk: the image changed")
+            failures.add("full disk: the image changed")
         print("full disk: exit %d, %d files named as incomplete" % (code, named))
     finally:
         subprocess.run(["umount", small])
@@ -139,11 +141,9 @@ def find_sector_of(image, data):
 
 def unreadable_sectors(data_dir, work, vtl, helper, failures):
     """One bad sector inside a deleted file: zeros at exactly its bytes, and the file named with them."""
-    import bad_sectors  # the FUSE test helper's module
-
     image = os.path.join(work, "ntfs_4k_bad.img")
     unpack(data_dir, "ntfs/ntfs_4k", image)
-    entries, _ = read_manifest(os.path.join(data_dir, "ntfs/ntfs_4k.manifest"))
+    entries = file_entries(data_dir, "ntfs/ntfs_4k")
     vpath = "\\old\\inner\\c.txt"
     size = next(e[2] for e in entries if e[1] == vpath)
     good_out = os.path.join(work, "good_out")
@@ -152,7 +152,7 @@ def unreadable_sectors(data_dir, work, vtl, helper, failures):
         original = f.read()
     first = find_sector_of(image, original[:512])
     if first is None or len(original) != size:
-        failures.append("unreadable sectors: %s cannot be found in the image" % vpath)
+        failures.add("unreadable sectors: %s cannot be found in the image" % vpath)
         return True
     bad = first + 1  # the file's bytes 512-1023
     before = sha256_file(image)
@@ -169,21 +169,21 @@ def unreadable_sectors(data_dir, work, vtl, helper, failures):
     target = local(out, vpath)
     want = original[:512] + bytes(512) + original[1024:]
     if not os.path.isfile(target) or open(target, "rb").read() != want:
-        failures.append("unreadable sectors: %s does not hold zeros at exactly the bad sector" % vpath)
+        failures.add("unreadable sectors: %s does not hold zeros at exactly the bad sector" % vpath)
     if code != 1:
-        failures.append("unreadable sectors: exit status %d, expected 1" % code)
+        failures.add("unreadable sectors: exit status %d, expected 1" % code)
     if vpath not in stderr or "bytes 512-1023" not in stderr:
-        failures.append("unreadable sectors: %s and its bytes 512-1023 are not named: %s" % (vpath, stderr))
+        failures.add("unreadable sectors: %s and its bytes 512-1023 are not named: %s" % (vpath, stderr))
     check_every_loss_named("unreadable sectors", entries, out, code, stderr, failures)
     if sha256_file(image) != before:
-        failures.append("unreadable sectors: the image changed")
+        failures.add("unreadable sectors: the image changed")
     print("unreadable sectors: exit %d" % code)
     return True
 
 
-def run_vtl(vtl, *args):
-    run = subprocess.run([vtl] + list(args), stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
-    return run.returncode, run.stdout.decode("utf-8", errors="replace"), run.stderr.decode("utf-8", errors="replace")
+def run_vtl(vtl, *args, log):
+    run = vtl.run(*args, log=log)
+    return run.status, run.stdout.decode("utf-8", errors="replace"), run.err
 
 
 def unwritable_destinations(data_dir, work, vtl, failures):
@@ -200,19 +200,19 @@ def unwritable_destinations(data_dir, work, vtl, failures):
     too_long = os.path.join(work, "x" * 300)
     cases.append(("a folder name too long", too_long, "too long"))
     for label, destination, expected in cases:
-        code, _, stderr = run_vtl(vtl, "recover", image, entry, "--to", destination, "--log", log)
+        code, _, stderr = run_vtl(vtl, "recover", image, entry, "--to", destination, log=log)
         if code != 1 or expected not in stderr:
-            failures.append("%s: exit %d, stderr %r; expected 1 and %r" % (label, code, stderr, expected))
+            failures.add("%s: exit %d, stderr %r; expected 1 and %r" % (label, code, stderr, expected))
     if os.geteuid() == 0:
         read_only = os.path.join(work, "read_only")
         os.makedirs(read_only)
         if subprocess.run(["mount", "-t", "tmpfs", "-o", "ro,size=1m", "tmpfs", read_only],
                           stderr=subprocess.DEVNULL).returncode == 0:
             try:
-                code, _, stderr = run_vtl(vtl, "recover", image, entry, "--to", read_only, "--log", log)
+                code, _, stderr = run_vtl(vtl, "recover", image, entry, "--to", read_only, log=log)
                 target = os.path.join(read_only, "readme.txt")
                 if code != 1 or target not in stderr or "write protected" not in stderr:
-                    failures.append("read-only destination: exit %d, stderr %r" % (code, stderr))
+                    failures.add("read-only destination: exit %d, stderr %r" % (code, stderr))
             finally:
                 subprocess.run(["umount", read_only])
     # An entry skipped because its name is taken is said, not silently dropped.
@@ -220,9 +220,9 @@ def unwritable_destinations(data_dir, work, vtl, failures):
     os.makedirs(out)
     with open(os.path.join(out, "readme.txt"), "w") as f:
         f.write("mine")
-    code, stdout, _ = run_vtl(vtl, "recover", image, entry, "--to", out, "--overwrite", "no", "--log", log)
+    code, stdout, _ = run_vtl(vtl, "recover", image, entry, "--to", out, "--overwrite", "no", log=log)
     if code != 0 or "Skipped 'readme.txt'" not in stdout or open(os.path.join(out, "readme.txt")).read() != "mine":
-        failures.append("--overwrite no: exit %d, stdout %r" % (code, stdout))
+        failures.add("--overwrite no: exit %d, stdout %r" % (code, stdout))
     print("unwritable destinations: checked")
 
 
@@ -233,29 +233,26 @@ def no_scratch_file(data_dir, work, vtl, failures):
     out = os.path.join(work, "scratch_out")
     env = dict(os.environ, HOME="/dev/null", TMPDIR="/dev/null/tmp")
     env.pop("XDG_DATA_HOME", None)
-    run = subprocess.run([vtl, "recover", image, "\\frag\\packed\\split.txt", "--to", out, "--log",
-                          os.path.join(work, "scratch.log")], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                         env=env, timeout=300)
-    stderr = run.stderr.decode("utf-8", errors="replace")
-    if run.returncode != 1 or "\\frag\\packed\\split.txt" not in stderr or "no scratch file" not in stderr:
-        failures.append("no scratch file: exit %d, stderr %r" % (run.returncode, stderr))
-    print("no scratch file: exit %d" % run.returncode)
+    run = vtl.run("recover", image, "\\frag\\packed\\split.txt", "--to", out, log=os.path.join(work, "scratch.log"),
+                  env=env)
+    stderr = run.err
+    if run.status != 1 or "\\frag\\packed\\split.txt" not in stderr or "no scratch file" not in stderr:
+        failures.add("no scratch file: exit %d, stderr %r" % (run.status, stderr))
+    print("no scratch file: exit %d" % run.status)
 
 
 def main():
-    data_dir, work, vtl, helper = sys.argv[1:5]
+    data_dir, work, program, helper = sys.argv[1:5]
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
-    failures = []
+    vtl = Vtl(program)
+    failures = Failures(vtl)
     truncated_image(data_dir, work, vtl, failures)
     unwritable_destinations(data_dir, work, vtl, failures)
     no_scratch_file(data_dir, work, vtl, failures)
     ran_full = full_disk(data_dir, work, vtl, failures)
     ran_bad = unreadable_sectors(data_dir, work, vtl, helper, failures)
-    for failure in failures:
-        print("FAIL:", failure)
-    print("incomplete_e2e: %s" % ("FAILED" if failures else "passed"))
-    if failures:
+    if failures.report("incomplete_e2e"):
         return 1
     return 0 if ran_full or ran_bad else SKIP
 

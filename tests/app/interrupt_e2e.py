@@ -9,7 +9,6 @@ The volume is a FAT32 image made here with mkfs.fat and mtools holding one
 deleted 256 MiB file, so that the recovery runs long enough to be
 interrupted once its output file has begun to grow.
 """
-import hashlib
 import os
 import shutil
 import signal
@@ -17,15 +16,10 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from vtl_e2e import Failures, sha256_file  # noqa: E402
+
 FILE_BYTES = 256 << 20
-
-
-def sha256_file(path):
-    digest = hashlib.sha256()
-    with open(path, "rb") as f:
-        for block in iter(lambda: f.read(1 << 20), b""):
-            digest.update(block)
-    return digest.hexdigest()
 
 
 def make_volume(work):
@@ -54,8 +48,9 @@ def main():
     out = os.path.join(work, "out")
     writing = os.path.join(out, "_IG.BIN")
     partial = writing + ".partial"
+    log = os.path.join(work, "log.txt")
 
-    process = subprocess.Popen([vtl, "recover", image, "--all", "--to", out, "--log", os.path.join(work, "log.txt")],
+    process = subprocess.Popen([vtl, "recover", image, "--all", "--to", out, "--log", log],
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     deadline = time.monotonic() + 60
     while process.poll() is None and time.monotonic() < deadline:
@@ -65,32 +60,30 @@ def main():
         time.sleep(0.001)
     stdout, stderr = process.communicate(timeout=120)
     stderr = stderr.decode(errors="replace")
-    failures = []
+    failures = Failures(log=log)
     if process.returncode != 130:
-        failures.append("exit status %s, expected 130 (the recovery may have ended before the stop; stderr: %s)"
+        failures.add("exit status %s, expected 130 (the recovery may have ended before the stop; stderr: %s)"
                         % (process.returncode, stderr.strip()))
     if "vtl recover: stopped; the files written so far are kept" not in stderr:
-        failures.append("no stop message on standard error: %r" % stderr)
+        failures.add("no stop message on standard error: %r" % stderr)
     # The cut-short file is named on the console and never left under the
     # original's name.
     if partial not in stderr:
-        failures.append("the partial file is not named on standard error: %r" % stderr)
+        failures.add("the partial file is not named on standard error: %r" % stderr)
     if os.path.exists(writing):
-        failures.append("the cut-short file kept the original's name")
+        failures.add("the cut-short file kept the original's name")
     kept = os.path.getsize(partial) if os.path.exists(partial) else -1
     if not 0 < kept < FILE_BYTES:
-        failures.append("partial file has %d bytes, expected some but not all %d" % (kept, FILE_BYTES))
+        failures.add("partial file has %d bytes, expected some but not all %d" % (kept, FILE_BYTES))
     else:
         with open(partial, "rb") as got, open(source, "rb") as want:
             if got.read() != want.read(kept):
-                failures.append("the partial file's %d bytes differ from the start of the original" % kept)
+                failures.add("the partial file's %d bytes differ from the start of the original" % kept)
     if sha256_file(image) != before:
-        failures.append("the scanned image changed")
+        failures.add("the scanned image changed")
     shutil.rmtree(work, ignore_errors=True)
-    for failure in failures:
-        print("FAIL:", failure)
-    print("interrupt_e2e: %s (stopped after %d of %d bytes)" % ("FAILED" if failures else "passed", kept, FILE_BYTES))
-    return 1 if failures else 0
+    print("stopped after %d of %d bytes" % (kept, FILE_BYTES))
+    return failures.report("interrupt_e2e")
 
 
 if __name__ == "__main__":

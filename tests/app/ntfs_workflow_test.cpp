@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/folder_view.h"
 #include "app/mft_dump.h"
 #include "app/scan_controller.h"
 #include "fat/tiny_volume.h"
@@ -124,13 +125,15 @@ TEST(ScanController, ScansOnAWorkerAndKeepsOnlyTheNtfsParser) {
     ScanHost host;
     DriveRecord record;
     record.volume = c.volume;
-    ASSERT_TRUE(RunScanOnWorker(record, open, host)) << c.volume;
+    FolderView view(record);
+    ASSERT_TRUE(view.Scan(open, host)) << c.volume;
     ASSERT_NE(record.parser, nullptr);
     const CFileSystemParser* first = record.parser.get();
     EXPECT_NE(Find(record.parser->Root(), c.found), nullptr) << c.volume;
-    EXPECT_EQ(record.parser->m_pViewFolder, &record.parser->Root());
-    ASSERT_TRUE(RunScanOnWorker(record, open, host)) << c.volume;
+    EXPECT_EQ(view.Folder(), &record.parser->Root());
+    ASSERT_TRUE(view.Scan(open, host)) << c.volume;
     EXPECT_EQ(record.parser.get() == first, c.keepsParser) << c.volume;
+    EXPECT_EQ(view.Folder(), &record.parser->Root());
     EXPECT_FALSE(host.progress.empty()) << c.volume;
   }
 

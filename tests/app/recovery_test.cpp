@@ -51,7 +51,7 @@ TinyVolume SampleVolume() {
 
 std::unique_ptr<CFAT12Parser> Scanned(const TinyVolume& volume, const std::set<std::uint64_t>& bad = {}) {
   auto parser = volume.Parser(bad);
-  parser->m_bScanStarted = true;
+  parser->SetScanStarted(true);
   EXPECT_EQ(parser->ScanDirectoryTree(), 0);
   MarkFoldersWithDeletedContent(parser->Root());
   return parser;
@@ -177,7 +177,7 @@ TEST(Recovery, UnreadableDataBecomesZerosAtItsOwnOffsetAndIsReported) {
       parser = Scanned(volume, {testing::TinyClusterSector(4)});
     } else {
       parser = std::make_unique<FlakyReadParser>(volume, 700, 2);
-      parser->m_bScanStarted = true;
+      parser->SetScanStarted(true);
       ASSERT_EQ(parser->ScanDirectoryTree(), 0);
     }
     TreeNode* hello = Child(parser->Root(), "_ELLO.TXT");

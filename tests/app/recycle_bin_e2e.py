@@ -13,13 +13,13 @@ and `vtl recover` must write nothing for a bin file (it is still on the
 volume) while writing the deleted file with its bytes. The image is only
 read. With WINE, VTL is the Windows program run under it.
 """
-import gzip
-import hashlib
 import json
 import os
 import shutil
-import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from vtl_e2e import Failures, Vtl, read_manifest, sha256, sha256_file, unpack_image  # noqa: E402
 
 SID = "S-1-5-21-1004336348-1177238915-682003330-1003"
 BIN = "\\RECYCLER\\" + SID
@@ -33,44 +33,25 @@ ORIGINAL = {  # bin file -> (listed name, listed folder, original path)
 }
 DELETED = "_c4.txt"
 
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-    return condition
-
-
-def sha256(data):
-    return hashlib.sha256(data).hexdigest()
-
 
 def main():
-    manifest, work_dir, vtl = sys.argv[1:4]
+    manifest, work_dir, program = sys.argv[1:4]
     wine = sys.argv[4] if len(sys.argv) > 4 else None
     shutil.rmtree(work_dir, ignore_errors=True)
     os.makedirs(work_dir)
-
-    def host_path(path):
-        return "Z:" + os.path.abspath(path).replace("/", "\\") if wine else path
+    vtl = Vtl(program, wine)
+    host_path = vtl.host_path
+    failures = Failures(vtl)
+    check = failures.check
+    log = os.path.join(work_dir, "vtl.log")
 
     def vtl_run(*args):
-        cmd = ([wine, vtl] if wine else [vtl]) + list(args) + ["--log", host_path(os.path.join(work_dir, "vtl.log"))]
-        result = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
-        return result.returncode, result.stdout.decode("utf-8"), result.stderr.decode("utf-8", "replace")
+        result = vtl.run(*args, log=log)
+        return result.status, result.out, result.err
 
-    sizes_and_sums = {}
-    with open(manifest, encoding="utf-8") as f:
-        for line in f:
-            fields = line.rstrip("\n").split("\t")
-            if not line.startswith("#") and len(fields) == 7 and fields[3] == "file":
-                sizes_and_sums[fields[1]] = (int(fields[4]), fields[5])
-    image = os.path.join(work_dir, "fat16_recycler.img")
-    with gzip.open(manifest[:-len(".manifest")] + ".img.gz") as src, open(image, "wb") as dst:
-        shutil.copyfileobj(src, dst)
-    with open(image, "rb") as f:
-        before = sha256(f.read())
+    sizes_and_sums = {e.path: (e.size, e.sha) for e in read_manifest(manifest).files()}
+    image = unpack_image(manifest[:-len(".manifest")] + ".img.gz", os.path.join(work_dir, "fat16_recycler.img"))
+    before = sha256_file(image)
     volume = host_path(image)
 
     # Every entry of the volume with its key; the bin files' original paths.
@@ -85,7 +66,7 @@ def main():
         check(entry["original_path"] == want,
               "scan: %s has the original path %r, expected %r" % (bin_name, entry["original_path"], want))
     if failures:
-        return report()
+        return failures.report("recycle_bin_e2e")
     key_of = {name: scanned[BIN + "\\" + name]["key"] for name in list(ORIGINAL) + [DELETED]}
 
     # The bin folder as the window lists it.
@@ -148,17 +129,8 @@ def main():
         check((len(data), sha256(data)) == sizes_and_sums[BIN + "\\" + DELETED],
               "%s was written with other bytes" % DELETED)
 
-    with open(image, "rb") as f:
-        check(sha256(f.read()) == before, "the image changed")
-    return report()
-
-
-def report():
-    for failure in failures:
-        print("FAIL", failure)
-    if not failures:
-        print("ok: Recycle Bin entries listed, filtered and recovered")
-    return 1 if failures else 0
+    check(sha256_file(image) == before, "the image changed")
+    return failures.report("recycle_bin_e2e")
 
 
 if __name__ == "__main__":

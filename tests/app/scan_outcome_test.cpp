@@ -69,14 +69,14 @@ TEST(ScanOutcome, FatVolumesAreJudgedByWhatCouldBeRead) {
     SCOPED_TRACE(c.name);
     TinyVolume volume = c.withFiles ? TinyVolumeWithFiles(c.fat16) : TinyVolume(c.fat16);
     auto parser = volume.Parser({c.badSectors.begin(), c.badSectors.end()});
-    EXPECT_EQ(UnreadableStructures(*parser), c.unreadable);
-    EXPECT_EQ(MissingStructures(*parser), c.missing);
+    EXPECT_EQ(parser->UnreadableStructures(), c.unreadable);
+    EXPECT_EQ(parser->MissingStructures(), c.missing);
     BreakFlag() = 0;
     const int result = RunScan(*parser);
     EXPECT_EQ(ScanCompleted(result), c.completed) << "result " << result;
     EXPECT_EQ(parser->Root().children.size(), c.rootEntries);
     // The scan changes nothing of the judgement of a FAT volume.
-    EXPECT_EQ(UnreadableStructures(*parser), c.unreadable);
+    EXPECT_EQ(parser->UnreadableStructures(), c.unreadable);
   }
 }
 
@@ -85,7 +85,7 @@ TEST(ScanOutcome, FatBootSectorWithoutLayoutIsUnreadable) {
   volume.Image()[22] = 0;  // no sectors per FAT
   volume.Image()[23] = 0;
   auto parser = volume.Parser();
-  EXPECT_EQ(UnreadableStructures(*parser), "the boot sector describes no usable FAT layout");
+  EXPECT_EQ(parser->UnreadableStructures(), "the boot sector describes no usable FAT layout");
 }
 
 // A volume with two deleted files in the root folder (records 20 and 21).
@@ -135,13 +135,13 @@ TEST(ScanOutcome, NtfsVolumesAreJudgedByWhatCouldBeRead) {
   for (const NtfsCase& c : cases) {
     SCOPED_TRACE(c.name);
     auto parser = NtfsVolumeWithFiles().Parse(c.badSectors);
-    EXPECT_EQ(UnreadableStructures(*parser), c.beforeScan);
+    EXPECT_EQ(parser->UnreadableStructures(), c.beforeScan);
     BreakFlag() = 0;
     const int result = RunScan(*parser);
     EXPECT_TRUE(ScanCompleted(result)) << "result " << result;
     EXPECT_EQ(parser->Root().children.size(), c.rootEntries);
-    EXPECT_EQ(UnreadableStructures(*parser), c.afterScan);
-    EXPECT_EQ(MissingStructures(*parser), "");
+    EXPECT_EQ(parser->UnreadableStructures(), c.afterScan);
+    EXPECT_EQ(parser->MissingStructures(), "");
   }
 }
 

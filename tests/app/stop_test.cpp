@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/scan_run.h"
+#include "app/folder_view.h"
 #include "app/recover_selection.h"
 #include "app/scan_controller.h"
 #include "fat/tiny_volume.h"
@@ -94,14 +95,15 @@ TEST_F(Stop, AScanStoppedMidwayKeepsAndMarksWhatItFound) {
   // done, and the two folders looked into keep their deleted files, marked.
   HookedOpener opener{ThreeFolders().Image(), reads - 1};
   DriveRecord record;
-  EXPECT_TRUE(RunScanOnWorker(record, opener.Opener(), host));
+  FolderView view(record);
+  EXPECT_TRUE(view.Scan(opener.Opener(), host));
   EXPECT_EQ(record.lastScanResult, kScanStopped);
   const TreeNode& root = record.parser->Root();
   EXPECT_EQ(DeletedNames(root).size(), 2u);
   int markedFolders = 0;
   for (const auto& folder : root.children) markedFolders += folder->deleted;
   EXPECT_EQ(markedFolders, 2);
-  EXPECT_EQ(record.parser->m_pViewFolder, &root);
+  EXPECT_EQ(view.Folder(), &root);
 
   // The next scan starts with the flag cleared and finds everything.
   opener.stopAtRead = SIZE_MAX;

@@ -13,32 +13,21 @@ Works on copies of the committed fixtures fat12_floppy and ntfs_4k:
 - `dump-mft --out` makes a missing folder, and tells a volume that is not
   NTFS apart from a folder that cannot be made.
 """
-import gzip
 import json
 import os
 import shutil
-import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from vtl_e2e import Failures, Vtl, unpack_fixture  # noqa: E402
 
 # Byte offsets in the fixtures of the UTF-16 characters patched below.
 FAT_ROOT = 19 * 512          # fat12_floppy: 1 reserved sector, 2 FATs of 9
 LIVE_LFN = FAT_ROOT + 3 * 32  # long-name entry "Long File Nam" of \Long File Name.txt
 DELETED_LFN = FAT_ROOT + 11 * 32  # long-name entry of the deleted \_eport.doc
 
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-
-
-def unpack(data_dir, work, name):
-    subdir = "ntfs" if name.startswith("ntfs") else "fat"
-    path = os.path.join(work, name + ".img")
-    with gzip.open(os.path.join(data_dir, subdir, name + ".img.gz"), "rb") as src, open(path, "wb") as dst:
-        shutil.copyfileobj(src, dst)
-    return path
+failures = Failures()
+check = failures.check
 
 
 def patch_utf16(path, offset, char):
@@ -48,7 +37,7 @@ def patch_utf16(path, offset, char):
 
 
 def make_control_name_images(data_dir, work):
-    fat = unpack(data_dir, work, "fat12_floppy")
+    fat = unpack_fixture(data_dir, "fat12_floppy", work)
     # "Long File Name.txt" becomes "Long<DEL>File<U+009B>Name.txt": the two
     # spaces are characters 4 and 9 of the entry (offsets 1 + 2*4 and 14 + 2*4).
     patch_utf16(fat, LIVE_LFN + 9, 0x7F)
@@ -56,7 +45,7 @@ def make_control_name_images(data_dir, work):
     # The deleted "Report.doc" becomes "_e<U+009B>ort.doc" (character 2).
     patch_utf16(fat, DELETED_LFN + 5, 0x9B)
 
-    ntfs = unpack(data_dir, work, "ntfs_4k")
+    ntfs = unpack_fixture(data_dir, "ntfs_4k", work)
     with open(ntfs, "r+b") as f:
         data = bytearray(f.read())
         name = "poor.bin".encode("utf-16-le")
@@ -72,10 +61,6 @@ def make_control_name_images(data_dir, work):
         f.seek(0)
         f.write(data)
     return fat, ntfs
-
-
-def run(vtl, *args, stdout=subprocess.PIPE, cwd=None):
-    return subprocess.run([vtl] + list(args), stdout=stdout, stderr=subprocess.PIPE, cwd=cwd, timeout=300)
 
 
 def raw_controls(data):
@@ -98,8 +83,8 @@ def test_control_names(vtl, fat, ntfs, work, log):
     ]
     for image, args, shown, json_name in cases:
         label = "%s %s" % (" ".join(args), os.path.basename(image))
-        result = run(vtl, args[0], image, *args[1:], "--log", log, "-q")
-        check(result.returncode == 0, "%s exited %d: %s" % (label, result.returncode, result.stderr))
+        result = vtl.run(args[0], image, *args[1:], log=log, quiet=True)
+        check(result.status == 0, "%s exited %d: %s" % (label, result.status, result.stderr))
         out = result.stdout.decode("utf-8", errors="replace")
         if shown is not None:
             check(shown in out, "%s does not show %r:\n%s" % (label, shown, out))
@@ -112,8 +97,8 @@ def test_control_names(vtl, fat, ntfs, work, log):
     # The file written keeps its real name, U+009B and all.
     out = os.path.join(work, "recovered")
     shutil.rmtree(out, ignore_errors=True)
-    result = run(vtl, "recover", fat, "\\_e\u009bort.doc", "--to", out, "--log", log, "-q")
-    check(result.returncode == 0, "recover of the C1 name exited %d: %s" % (result.returncode, result.stderr))
+    result = vtl.run("recover", fat, "\\_e\u009bort.doc", "--to", out, log=log, quiet=True)
+    check(result.status == 0, "recover of the C1 name exited %d: %s" % (result.status, result.stderr))
     check(os.path.isdir(out) and os.listdir(out) == ["_e\u009bort.doc"],
           "recovered names: %s" % (os.listdir(out) if os.path.isdir(out) else "none"))
 
@@ -124,10 +109,10 @@ def one_line(stderr):
 
 def test_log_that_cannot_be_created(vtl, fat, work):
     log = os.path.join(work, "no such folder", "vtl.log")
-    result = run(vtl, "probe", fat, "--log", log)
+    result = vtl.run("probe", fat, log=log)
     err = one_line(result.stderr)
-    check(result.returncode == 0 and result.stdout == b"FAT12\n",
-          "probe with an impossible --log exited %d with %r" % (result.returncode, result.stdout))
+    check(result.status == 0 and result.stdout == b"FAT12\n",
+          "probe with an impossible --log exited %d with %r" % (result.status, result.stdout))
     check(err.startswith("vtl: cannot create the log file '%s': " % log) and err.endswith("; no log is written")
           and "\n" not in err, "impossible --log warned %r" % err)
     check(not os.path.exists(os.path.dirname(log)), "the log's folder was made")
@@ -141,9 +126,9 @@ def test_cat_into_full_disk(vtl, fat, log):
     # a larger one at the write itself.
     for entry in ["\\README.TXT", "\\Docs\\Sub\\DEEP.BIN"]:
         with open("/dev/full", "wb") as full:
-            result = run(vtl, "cat", fat, entry, "--log", log, stdout=full)
+            result = vtl.run("cat", fat, entry, log=log, stdout=full)
         err = one_line(result.stderr)
-        check(result.returncode == 1, "cat %s > /dev/full exited %d" % (entry, result.returncode))
+        check(result.status == 1, "cat %s > /dev/full exited %d" % (entry, result.status))
         check(err.startswith("vtl cat: cannot write '%s' to standard output: " % entry) and "\n" not in err,
               "cat %s > /dev/full said %r" % (entry, err))
 
@@ -151,41 +136,40 @@ def test_cat_into_full_disk(vtl, fat, log):
 def test_dump_mft_folders(vtl, fat, ntfs, work, log):
     missing = os.path.join(work, "dumps", "new", "folder")
     shutil.rmtree(os.path.join(work, "dumps"), ignore_errors=True)
-    result = run(vtl, "dump-mft", ntfs, "--out", missing, "--log", log, "-q")
-    check(result.returncode == 0, "dump-mft into a missing folder exited %d: %s" % (result.returncode, result.stderr))
+    result = vtl.run("dump-mft", ntfs, "--out", missing, log=log, quiet=True)
+    check(result.status == 0, "dump-mft into a missing folder exited %d: %s" % (result.status, result.stderr))
     for name in ["BootDump.hex", "MFTDump.hex"]:
         check(os.path.isfile(os.path.join(missing, name)), "dump-mft did not write %s into the new folder" % name)
 
     elsewhere = os.path.join(work, "not_made")
-    result = run(vtl, "dump-mft", fat, "--out", elsewhere, "--log", log, "-q")
-    check(result.returncode == 2 and one_line(result.stderr) == "vtl dump-mft: '%s' is not an NTFS volume" % fat,
-          "dump-mft of FAT: %d %r" % (result.returncode, one_line(result.stderr)))
+    result = vtl.run("dump-mft", fat, "--out", elsewhere, log=log, quiet=True)
+    check(result.status == 2 and one_line(result.stderr) == "vtl dump-mft: '%s' is not an NTFS volume" % fat,
+          "dump-mft of FAT: %d %r" % (result.status, one_line(result.stderr)))
     check(not os.path.exists(elsewhere), "dump-mft of a FAT volume made its folder")
 
     blocked = os.path.join(work, "a_file")
     with open(blocked, "w") as f:
         f.write("not a folder")
-    result = run(vtl, "dump-mft", ntfs, "--out", os.path.join(blocked, "sub"), "--log", log, "-q")
+    result = vtl.run("dump-mft", ntfs, "--out", os.path.join(blocked, "sub"), log=log, quiet=True)
     err = one_line(result.stderr)
-    check(result.returncode == 2 and err.startswith("vtl dump-mft: cannot create the output folder '%s'"
+    check(result.status == 2 and err.startswith("vtl dump-mft: cannot create the output folder '%s'"
                                                     % os.path.join(blocked, "sub")),
-          "dump-mft below a file: %d %r" % (result.returncode, err))
+          "dump-mft below a file: %d %r" % (result.status, err))
 
 
 def main():
-    data_dir, work, vtl = sys.argv[1:4]
+    data_dir, work, program = sys.argv[1:4]
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
+    vtl = Vtl(program)
+    failures.vtl = vtl
     log = os.path.join(work, "vtl.log")
     fat, ntfs = make_control_name_images(data_dir, work)
     test_control_names(vtl, fat, ntfs, work, log)
     test_log_that_cannot_be_created(vtl, fat, work)
     test_cat_into_full_disk(vtl, fat, log)
     test_dump_mft_folders(vtl, fat, ntfs, work, log)
-    for failure in failures:
-        print("FAIL:", failure)
-    print("messages_e2e: %s" % ("FAILED" if failures else "passed"))
-    return 1 if failures else 0
+    return failures.report("messages_e2e")
 
 
 if __name__ == "__main__":

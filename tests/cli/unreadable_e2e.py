@@ -2,7 +2,7 @@
 """vtl on volumes whose own structures have unreadable sectors, served by the
 bad_sector_fuse test helper.
 
-    unreadable_e2e.py DATA_DIR SUPPORT_DIR WORK_DIR VTL HELPER
+    unreadable_e2e.py DATA_DIR WORK_DIR VTL HELPER
 
 When the master file table or the root folder cannot be read, every command
 that scans (scan, list, recover, cat) says so in one line that names the
@@ -12,26 +12,20 @@ the entries are listed. An unreadable root folder record of an NTFS volume,
 or part of a FAT root folder, is damage to single entries: the scan lists
 what it finds and ends with 0. Skips (77) where FUSE cannot be used.
 """
-import gzip
 import os
 import shutil
 import struct
-import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from bad_sectors import bad_sector_mount  # noqa: E402
+from vtl_e2e import Failures, Vtl, unpack_fixture  # noqa: E402
 
 COMMANDS = [["scan"], ["list"], ["recover", "--all", "--to", None], ["cat", "#5"]]
 MFT_UNREADABLE = "the master file table could not be read"
 NO_MFT_RECORD = "neither the root folder nor any other record of the master file table could be read"
 ROOT_UNREADABLE = "the root folder could not be read"
 FAT_UNREADABLE = "the file allocation table could not be read"
-
-
-def unpack(data_dir, work, name):
-    subdir = "ntfs" if name.startswith("ntfs") else "fat"
-    path = os.path.join(work, name + ".img")
-    with gzip.open(os.path.join(data_dir, subdir, name + ".img.gz"), "rb") as src, open(path, "wb") as dst:
-        shutil.copyfileobj(src, dst)
-    return path
 
 
 def layout(image):
@@ -58,20 +52,17 @@ def layout(image):
 
 
 def main():
-    data_dir, support_dir, work, vtl, helper = sys.argv[1:6]
-    sys.path.insert(0, support_dir)
-    from bad_sectors import bad_sector_mount
-
+    data_dir, work, program, helper = sys.argv[1:5]
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     log = os.path.join(work, "vtl.log")
-    images = {name: unpack(data_dir, work, name) for name in ["ntfs_4k", "fat16", "fat32_4k"]}
+    images = {name: unpack_fixture(data_dir, name, work) for name in ["ntfs_4k", "fat16", "fat32_4k"]}
     parts = {name: layout(path) for name, path in images.items()}
-    failures = []
+    vtl = Vtl(program)
+    failures = Failures(vtl)
 
     def run(volume, args):
-        return subprocess.run([vtl, args[0], volume] + args[1:] + ["--log", log, "-q"],
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
+        return vtl.run(args[0], volume, *args[1:], log=log, quiet=True)
 
     def clean_scan(name):
         return run(images[name], ["scan", "--all"]).stdout
@@ -93,9 +84,9 @@ def main():
                 result = run(volume, args)
                 err = result.stderr.decode(errors="replace").strip()
                 want = "vtl %s: cannot use the volume '%s': %s (see the log)" % (command[0], volume, words)
-                if result.returncode != 2 or err != want or result.stdout or os.path.exists(out):
-                    failures.append("%s, %s: exit %d, stdout %r, stderr %r (wanted %r)"
-                                    % (label, command[0], result.returncode, result.stdout[:80], err, want))
+                if result.status != 2 or err != want or result.stdout or os.path.exists(out):
+                    failures.add("%s, %s: exit %d, stdout %r, stderr %r (wanted %r)"
+                                 % (label, command[0], result.status, result.stdout[:80], err, want))
 
     # Damage the scan reads around: it lists what it finds and succeeds.
     listed = [
@@ -108,21 +99,17 @@ def main():
         with bad_sector_mount(helper, images[name], mount, bad) as volume:
             result = run(volume, ["scan", "--all"])
             err = result.stderr.decode(errors="replace").strip()
-            if result.returncode != 0 or not result.stdout:
-                failures.append("%s: exit %d with %d bytes listed: %r" % (label, result.returncode,
-                                                                           len(result.stdout), err))
+            if result.status != 0 or not result.stdout:
+                failures.add("%s: exit %d with %d bytes listed: %r" % (label, result.status, len(result.stdout), err))
             if same_as_clean and result.stdout != clean_scan(name):
-                failures.append("%s: the listing differs from the readable volume's" % label)
+                failures.add("%s: the listing differs from the readable volume's" % label, result)
             if warning:
                 if not err.startswith("vtl scan: warning: on the volume '%s' %s;" % (volume, warning)):
-                    failures.append("%s: warning %r" % (label, err))
+                    failures.add("%s: warning %r" % (label, err))
             elif err:
-                failures.append("%s: unexpected standard error %r" % (label, err))
+                failures.add("%s: unexpected standard error %r" % (label, err))
 
-    for failure in failures:
-        print("FAIL:", failure)
-    print("unreadable_e2e: %s" % ("FAILED" if failures else "passed"))
-    return 1 if failures else 0
+    return failures.report("unreadable_e2e")
 
 
 if __name__ == "__main__":

@@ -9,38 +9,15 @@ the command is vtl.exe run through Wine: the image is named by its Z: path,
 and entries whose path is not plain ASCII are named by their key.
 """
 import gzip
-import hashlib
 import json
 import os
 import struct
-import subprocess
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from vtl_e2e import Failures, Vtl, read_manifest, sha256  # noqa: E402
+
 TIMEOUT = 300
-
-
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
-
-
-def read_manifest(path):
-    entries, expected_exit, log_texts, conditions = [], 0, [], {}
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            line = line.rstrip("\n")
-            if line.startswith("# exit "):
-                expected_exit = int(line[7:])
-            elif line.startswith("# log "):
-                log_texts.append(line[6:])
-            elif line.startswith("# condition "):
-                condition, epath = line[12:].split(" ", 1)
-                conditions[epath] = condition
-            elif line and not line.startswith("#"):
-                state, epath, name, kind, size, sha, check = line.split("\t")
-                entries.append(dict(state=state, path=epath, name=name, kind=kind,
-                                    size=None if size == "-" else int(size), sha=sha, check=check))
-    return entries, expected_exit, log_texts, conditions
 
 
 def geometry(img):
@@ -58,17 +35,20 @@ def contiguous_bytes(img, key, size):
     return chunk + bytes(size - len(chunk))
 
 
-def run(command, log):
-    result = subprocess.run(command + ["--log", log, "-q"], stdout=subprocess.PIPE,
-                            stderr=subprocess.PIPE, timeout=TIMEOUT)
-    return result.returncode, result.stdout, result.stderr.decode("utf-8", "replace")
-
-
 def main(argv):
     split = argv.index("--")
-    options, vtl = argv[1:split], argv[split + 1:]
+    options, command = argv[1:split], argv[split + 1:]
     manifest_path, work = options[0], options[1]
     windows = "--windows" in options
+    # The command is vtl, or the Wine program followed by vtl.exe.
+    vtl = Vtl(command[-1], command[0] if len(command) > 1 else None, timeout=TIMEOUT)
+    failures = Failures(vtl)
+    fail = failures.stop
+
+    def run(*args):
+        result = vtl.run(*args, log=log, quiet=True)
+        return result.status, result.stdout, result.err
+
     os.makedirs(work, exist_ok=True)
     name = os.path.basename(manifest_path)[:-len(".manifest")]
     with gzip.open(os.path.join(os.path.dirname(manifest_path), name + ".img.gz")) as f:
@@ -76,11 +56,13 @@ def main(argv):
     image_path = os.path.join(work, name + ".img")
     with open(image_path, "wb") as f:
         f.write(img)
-    volume = "Z:" + image_path.replace("/", "\\") if windows else image_path
+    volume = vtl.host_path(image_path) if windows else image_path
     log = os.path.join(work, name + ".log")
 
-    entries, expected_exit, log_texts, conditions = read_manifest(manifest_path)
-    status, out, err = run(vtl + ["scan", volume, "--all", "--json"], log)
+    manifest = read_manifest(manifest_path)
+    entries, log_texts, conditions = manifest.entries, manifest.log_texts, manifest.conditions
+    expected_exit = manifest.expected_exit or 0
+    status, out, err = run("scan", volume, "--all", "--json")
     if status != expected_exit:
         fail(f"scan exit status {status}, expected {expected_exit}; stderr: {err}")
     with open(log, encoding="utf-8", errors="replace") as f:
@@ -100,46 +82,46 @@ def main(argv):
 
     checked = 0
     for entry in entries:
-        found = by_path.get(entry["path"], [])
-        if entry["state"] == "lost":
+        found = by_path.get(entry.path, [])
+        if entry.state == "lost":
             if found:
-                fail(f"{entry['path']} is listed but cannot be reached on this volume")
+                fail(f"{entry.path} is listed but cannot be reached on this volume")
             continue
         if not found:
-            fail(f"{entry['path']} ({entry['state']}) is not listed")
+            fail(f"{entry.path} ({entry.state}) is not listed")
         item = found[0]
-        if item["name"] != entry["name"] or item["is_dir"] != (entry["kind"] == "dir"):
-            fail(f"{entry['path']}: listed as {item}")
-        if entry["state"] == "deleted" and not item["deleted"]:
-            fail(f"{entry['path']} is not marked deleted")
-        if entry["path"] in conditions and item["condition"] != conditions[entry["path"]]:
-            fail(f"{entry['path']}: condition {item['condition']}, expected {conditions[entry['path']]}")
-        if entry["kind"] == "file":
-            if entry["state"] == "live" and item["deleted"]:
-                fail(f"{entry['path']} is live but marked deleted")
-            if item["size"] != entry["size"]:
-                fail(f"{entry['path']}: size {item['size']}, expected {entry['size']}")
-        if entry["check"] == "none":
+        if item["name"] != entry.name or item["is_dir"] != (entry.kind == "dir"):
+            fail(f"{entry.path}: listed as {item}")
+        if entry.state == "deleted" and not item["deleted"]:
+            fail(f"{entry.path} is not marked deleted")
+        if entry.path in conditions and item["condition"] != conditions[entry.path]:
+            fail(f"{entry.path}: condition {item['condition']}, expected {conditions[entry.path]}")
+        if entry.kind == "file":
+            if entry.state == "live" and item["deleted"]:
+                fail(f"{entry.path} is live but marked deleted")
+            if item["size"] != entry.size:
+                fail(f"{entry.path}: size {item['size']}, expected {entry.size}")
+        if entry.check == "none":
             continue
 
-        ascii_path = all(ord(c) < 128 for c in entry["path"])
+        ascii_path = all(ord(c) < 128 for c in entry.path)
         unique_key = sum(1 for i in listed if i["key"] == item["key"]) == 1
         if windows and not ascii_path:
             if not unique_key:
                 continue
             argument = f"#{item['key']}"
         else:
-            argument = entry["path"]
-        status, data, err = run(vtl + ["cat", volume, argument], log)
+            argument = entry.path
+        status, data, err = run("cat", volume, argument)
         if status != 0:
             fail(f"cat {argument}: exit status {status}; stderr: {err}")
-        if entry["check"] == "exact":
-            if hashlib.sha256(data).hexdigest() != entry["sha"]:
+        if entry.check == "exact":
+            if sha256(data) != entry.sha:
                 fail(f"cat {argument}: {len(data)} bytes that differ from the original")
         else:
-            if data != contiguous_bytes(img, item["key"], entry["size"]):
+            if data != contiguous_bytes(img, item["key"], entry.size):
                 fail(f"cat {argument}: not the clusters that follow cluster {item['key']}")
-            if hashlib.sha256(data).hexdigest() == entry["sha"]:
+            if sha256(data) == entry.sha:
                 fail(f"cat {argument}: the original bytes, where other data was expected")
         checked += 1
     print(f"ok: {name}: {len(entries)} manifest entries, {checked} entries read back")

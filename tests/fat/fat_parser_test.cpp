@@ -101,7 +101,7 @@ TEST(FatParserTest, DeletedEntriesAreEnumeratedOnlyWhileScanning) {
   FindRecord find;
   EXPECT_EQ(parser->MoveFirstFile(parser->RootDirectory(), find, 0), 0);
 
-  parser->m_bScanStarted = true;
+  parser->SetScanStarted(true);
   std::vector<std::string> names;
   ASSERT_TRUE(parser->MoveFirstFile(parser->RootDirectory(), find, 0));
   do {
@@ -123,7 +123,7 @@ TEST(FatParserTest, AnEmptyFirstSlotGivesOneNamelessPosition) {
   EXPECT_EQ(parser->GetEntryName(find, info, nullptr, true), 1);
   EXPECT_EQ(parser->MoveNextFile(find, 0), 0);
   // The whole walk finds nothing to add.
-  EXPECT_EQ(parser->ScanDirectoryTree(), CFATParser::kScanNoEntries);
+  EXPECT_EQ(parser->ScanDirectoryTree(), kScanNoEntries);
 }
 
 // One volume with the cases of the walk side by side.
@@ -157,7 +157,7 @@ TEST(FatParserTest, WalkBuildsTheTreeOfLiveAndDeletedEntries) {
   volume.RootSlot(6, DirEntry("M3         ", 0x10, 10, 0, 0x50CF));
 
   auto parser = volume.Parser();
-  parser->m_bScanStarted = true;
+  parser->SetScanStarted(true);
   EXPECT_EQ(parser->ScanDirectoryTree(), 0);
   EXPECT_EQ(Tree(*parser), (std::vector<std::string>{
                                "DOCS", "  A.TXT", "  _.TXT *", "_OLD *", "  _.TXT *", "LOOP", "_2 *", "  X.TXT"}));
@@ -263,8 +263,8 @@ TEST(FatParserTest, DamagedVolumesEndWithClearResults) {
     volume.RootSlot(0, DirEntry("A       TXT", 0x20, 3, 1));
     auto parser = volume.Parser({testing::kTinyRootSector});
     EXPECT_TRUE(Logged(log, "Where are no valid sectors in root directory!"));
-    parser->m_bScanStarted = true;
-    EXPECT_EQ(parser->ScanDirectoryTree(), CFATParser::kScanNoEntries);
+    parser->SetScanStarted(true);
+    EXPECT_EQ(parser->ScanDirectoryTree(), kScanNoEntries);
   }
   {
     SCOPED_TRACE("a truncated image");
@@ -273,7 +273,7 @@ TEST(FatParserTest, DamagedVolumesEndWithClearResults) {
     volume.RootSlot(1, DirEntry("DOCS       ", 0x10, 40, 0));  // past the end
     volume.Image().resize(10 * 512);
     auto parser = volume.Parser();
-    parser->m_bScanStarted = true;
+    parser->SetScanStarted(true);
     EXPECT_EQ(parser->ScanDirectoryTree(), 0);
     EXPECT_EQ(Tree(*parser), std::vector<std::string>{"A.TXT"});
   }
@@ -300,7 +300,7 @@ TEST(FatParserTest, DeletedFilesPastTheEndOfTheDeviceAreRated) {
   volume.SetFat(112, 0xFFF);
   volume.Image().resize(100 * 512);
   auto parser = volume.Parser();
-  parser->m_bScanStarted = true;
+  parser->SetScanStarted(true);
   ASSERT_EQ(parser->ScanDirectoryTree(), 0);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -335,9 +335,9 @@ TEST(FatParserTest, RandomDirectoryClustersAreSurvived) {
       std::copy_n("..         ", 11, image.begin() + static_cast<std::ptrdiff_t>(at + 32));
     }
     auto parser = volume.Parser();
-    parser->m_bScanStarted = true;
+    parser->SetScanStarted(true);
     const int result = parser->ScanDirectoryTree();
-    EXPECT_TRUE(result == 0 || result == CFATParser::kScanNoEntries) << result;
+    EXPECT_TRUE(result == 0 || result == kScanNoEntries) << result;
   }
 }
 
@@ -345,9 +345,9 @@ TEST(FatParserTest, TheBreakFlagStopsTheWalk) {
   TinyVolume volume;
   volume.RootSlot(0, DirEntry("A       TXT", 0x20, 3, 1));
   auto parser = volume.Parser();
-  parser->m_bScanStarted = true;
+  parser->SetScanStarted(true);
   BreakFlag().store(1);
-  EXPECT_EQ(parser->ScanDirectoryTree(), CFATParser::kScanStopped);
+  EXPECT_EQ(parser->ScanDirectoryTree(), kScanStopped);
   BreakFlag().store(0);
 }
 

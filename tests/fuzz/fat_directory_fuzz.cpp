@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const DirectoryHandle rootHandle = parser->RootDirectory();
   if (rootHandle < 0) return 0;
   for (const bool scanning : {false, true}) {
-    parser->m_bScanStarted = scanning;
+    parser->SetScanStarted(scanning);
     int count = 0;
     parser->ValidateDirectoryData(rootHandle, count);
     fuzzing::WalkDirectory(*parser, rootHandle, 1, kMaxEntries);

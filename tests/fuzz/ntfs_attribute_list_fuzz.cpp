@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   record.PreferredName();
   record.TreeParent();
   RunList runs;
-  if (record.Data() != _CMFTRecord::kAbsent) record.ExtractRunList(record.Data(), runs);
+  if (record.Data() != CMFTRecordBase::kAbsent) record.ExtractRunList(record.Data(), runs);
   CMFTRecord::ListOutput dataOutput;
   dataOutput.runs = &runs;
   record.ExtractAttrFromAttrList(kAttrData, dataOutput);
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The record opened the way recovery and folder listings open it.
   TreeNode holder;
   TreeNode* node = AppendChild(holder, std::make_unique<TreeNode>(kBaseRecord, record.PreferredName(),
-                                                                  record.IsDirectory() ? kFileAttributeDirectory : 0, 1));
+                                                                  record.IsDirectory() ? kAttributeDirectory : 0, 1));
   node->parent = &holder;
   if (!node->IsDirectory()) {
     fuzzing::ReadSomeFiles(*parser, holder, 1, 256 * 1024);

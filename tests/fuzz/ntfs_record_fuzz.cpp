@@ -84,8 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   parser.EstimateDamageLevel(record);
 
   std::vector<std::uint8_t> entries;
-  if (record.IndexRoot() != _CMFTRecord::kAbsent) parser.AppendIndexRoot(record, record.IndexRoot(), entries);
-  if (record.IndexAllocation() != _CMFTRecord::kAbsent) {
+  if (record.IndexRoot() != CMFTRecordBase::kAbsent) parser.AppendIndexRoot(record, record.IndexRoot(), entries);
+  if (record.IndexAllocation() != CMFTRecordBase::kAbsent) {
     parser.AppendIndexAllocation(record, record.IndexAllocation(), entries);
   }
 

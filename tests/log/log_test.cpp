@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -15,6 +14,7 @@
 
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "support/temp_folder.h"
 
 namespace tv {
 namespace {
@@ -25,18 +25,7 @@ namespace fs = std::filesystem;
 // folder, removed afterwards.
 class LogFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    folder_ = fs::temp_directory_path() /
-              ("tv_log_" + test + "_" + std::to_string(std::random_device{}()));
-    fs::create_directories(folder_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
-
-  std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+  std::string PathOf(const std::string& name) const { return folder_.File(name); }
 
   // Gives `log` a clock that reads now_, so clock lines are deterministic.
   void UseTestClock(TvLog& log) {
@@ -59,7 +48,7 @@ class LogFileTest : public ::testing::Test {
     out << content;
   }
 
-  fs::path folder_;
+  testing::TempFolder folder_;
   platform::CalendarTime now_{2024, 5, 6, 10, 0, 0, 0};
 };
 
@@ -212,7 +201,7 @@ TEST_F(LogFileTest, LinesWithoutAnOpenFileAreDropped) {
   log.Message("before open");
   log.Enable();
   log.Error("enabled but no file", 1);
-  EXPECT_TRUE(fs::is_empty(folder_));
+  EXPECT_TRUE(fs::is_empty(folder_.Path()));
 
   log.Open(path.c_str(), true);
   log.Message("kept");
@@ -223,7 +212,7 @@ TEST_F(LogFileTest, LinesWithoutAnOpenFileAreDropped) {
 }
 
 TEST_F(LogFileTest, FailedOpenRaisesNothingAndCreatesNoFile) {
-  const fs::path missingFolder = folder_ / "missing";
+  const fs::path missingFolder = folder_.Path() / "missing";
   const std::string path = (missingFolder / "log.txt").string();
   TvLog log;
   EXPECT_TRUE(log.Open(path.c_str(), true));
@@ -233,7 +222,7 @@ TEST_F(LogFileTest, FailedOpenRaisesNothingAndCreatesNoFile) {
   log.DumpBlock("abc", 3);
   log.WriteMachineInfo();
   EXPECT_FALSE(fs::exists(missingFolder));
-  EXPECT_TRUE(fs::is_empty(folder_));
+  EXPECT_TRUE(fs::is_empty(folder_.Path()));
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {

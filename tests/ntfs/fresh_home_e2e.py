@@ -9,39 +9,32 @@ container) the whole path is made there; where it cannot be made (a file
 stands where a folder should) the system temporary folder serves instead.
 Either way the file comes out whole.
 """
-import gzip
-import hashlib
 import os
 import shutil
-import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from vtl_e2e import Failures, Vtl, read_manifest, sha256, unpack_image  # noqa: E402
 
 IMAGE = "ntfs_512"
 ENTRY = "\\frag\\packed\\split.txt"
 
 
-def expected_sha(manifest):
-    with open(manifest, encoding="utf-8") as f:
-        for line in f:
-            fields = line.rstrip("\n").split("\t")
-            if len(fields) == 5 and fields[1] == ENTRY:
-                return fields[3]
-    return None
-
-
 def main():
-    data_dir, work, vtl = sys.argv[1:4]
+    data_dir, work, program = sys.argv[1:4]
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
-    image = os.path.join(work, IMAGE + ".img")
-    with gzip.open(os.path.join(data_dir, "ntfs", IMAGE + ".img.gz"), "rb") as src, open(image, "wb") as dst:
-        shutil.copyfileobj(src, dst)
-    sha = expected_sha(os.path.join(data_dir, "ntfs", IMAGE + ".manifest"))
-    if sha is None:
-        print("FAIL: %s is not in the manifest" % ENTRY)
-        return 1
+    vtl = Vtl(program)
+    failures = Failures(vtl)
+    image = unpack_image(os.path.join(data_dir, "ntfs", IMAGE + ".img.gz"), os.path.join(work, IMAGE + ".img"))
+    sums = [e.sha for e in read_manifest(os.path.join(data_dir, "ntfs", IMAGE + ".manifest")).entries
+            if e.path == ENTRY]
+    if not sums:
+        failures.add("%s is not in the manifest" % ENTRY)
+        return failures.report()
+    sha = sums[0]
     # Without tvcore beside vtl the scratch folder is the temporary one anyway.
-    with_tvcore = os.path.exists(os.path.join(os.path.dirname(os.path.abspath(vtl)), "libtvcore.so"))
+    with_tvcore = os.path.exists(os.path.join(os.path.dirname(os.path.abspath(program)), "libtvcore.so"))
 
     fresh_home = os.path.join(work, "fresh")
     blocked_home = os.path.join(work, "blocked")
@@ -55,25 +48,20 @@ def main():
         ("fresh user", fresh_home, ("home", product) if with_tvcore else ("tmp", "qzx_temp")),
         ("user folder cannot be made", blocked_home, ("tmp", "qzx_temp")),
     ]
-    failures = []
     for name, home, (base, scratch) in cases:
         tmp = os.path.join(work, "tmp-" + os.path.basename(home))
         os.makedirs(tmp)
         env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_")}
         env.update(HOME=home, TMPDIR=tmp)
-        run = subprocess.run([vtl, "cat", image, ENTRY, "--log", os.path.join(work, name.replace(" ", "_") + ".log")],
-                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env, timeout=300)
-        digest = hashlib.sha256(run.stdout).hexdigest()
-        if run.returncode != 0 or digest != sha:
-            failures.append("%s: cat gave %d bytes (exit %d), sha256 %s, expected %s; stderr %r" %
-                            (name, len(run.stdout), run.returncode, digest, sha, run.stderr.decode(errors="replace")))
+        run = vtl.run("cat", image, ENTRY, log=os.path.join(work, name.replace(" ", "_") + ".log"), env=env)
+        digest = sha256(run.stdout)
+        if run.status != 0 or digest != sha:
+            failures.add("%s: cat gave %d bytes (exit %d), sha256 %s, expected %s; stderr %r" %
+                         (name, len(run.stdout), run.status, digest, sha, run.err))
         folder = os.path.join(home if base == "home" else tmp, scratch)
         if not os.path.isdir(folder):
-            failures.append("%s: no scratch folder %s" % (name, folder))
-    for failure in failures:
-        print("FAIL:", failure)
-    print("fresh_home_e2e: %s" % ("FAILED" if failures else "passed"))
-    return 1 if failures else 0
+            failures.add("%s: no scratch folder %s" % (name, folder))
+    return failures.report("fresh_home_e2e")
 
 
 if __name__ == "__main__":

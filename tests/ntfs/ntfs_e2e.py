@@ -14,89 +14,75 @@ record, and the image cut short; each scan must end normally and show the
 damage.
 """
 import glob
-import gzip
-import hashlib
 import json
 import os
 import shutil
-import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from vtl_e2e import Failures, Vtl, read_manifest, sha256, unpack_image  # noqa: E402
 
 
 def main():
-    data_dir, work_dir, vtl = sys.argv[1:4]
+    data_dir, work_dir, program = sys.argv[1:4]
     wine = sys.argv[4] if len(sys.argv) > 4 else None
     os.makedirs(work_dir, exist_ok=True)
+    vtl = Vtl(program, wine, timeout=600)
+    host_path = vtl.host_path
 
-    def host_path(path):
-        return "Z:" + os.path.abspath(path).replace("/", "\\") if wine else path
-
-    def vtl_run(*args):
-        cmd = ([wine, vtl] if wine else [vtl]) + list(args)
-        return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=600)
-
-    failures = []
+    failures = Failures(vtl)
     manifests = sorted(glob.glob(os.path.join(data_dir, "ntfs", "*.manifest")))
     if not manifests:
         print("no NTFS fixtures found in", data_dir)
         return 1
     for manifest in manifests:
         name = os.path.basename(manifest)[:-len(".manifest")]
-        image = os.path.join(work_dir, name + ".img")
-        with gzip.open(os.path.join(data_dir, "ntfs", name + ".img.gz"), "rb") as src, open(image, "wb") as dst:
-            shutil.copyfileobj(src, dst)
-        log = host_path(os.path.join(work_dir, name + ".log"))
+        image = unpack_image(os.path.join(data_dir, "ntfs", name + ".img.gz"), os.path.join(work_dir, name + ".img"))
+        log = os.path.join(work_dir, name + ".log")
         volume = host_path(image)
+        entries = read_manifest(manifest).entries
 
-        entries = []
-        with open(manifest, encoding="utf-8") as f:
-            for line in f:
-                if line.startswith("#") or not line.strip():
-                    continue
-                state, path, size, sha, condition = line.rstrip("\n").split("\t")
-                entries.append((state, path, int(size), sha, condition))
-
-        result = vtl_run("scan", volume, "--all", "--json", "--log", log, "-q")
-        if result.returncode != 0:
-            failures.append("%s: scan exited %d: %s" % (name, result.returncode, result.stderr.decode(errors="replace")))
+        result = vtl.run("scan", volume, "--all", "--json", log=log, quiet=True)
+        if result.status != 0:
+            failures.add("%s: scan exited %d: %s" % (name, result.status, result.err))
             continue
-        listed = json.loads(result.stdout.decode("utf-8"))
+        listed = json.loads(result.out)
         by_path = {}
         for entry in listed:
             by_path.setdefault(entry["path"], []).append(entry)
 
-        for state, path, size, sha, condition in entries:
+        for want in entries:
+            state, path, size, sha, condition = want.state, want.path, want.size, want.sha, want.condition
             found = [e for e in by_path.get(path, []) if e["deleted"] == (state == "deleted") and not e["is_dir"]]
             if not found:
-                failures.append("%s: %s %s not listed" % (name, state, path))
+                failures.add("%s: %s %s not listed" % (name, state, path), result)
                 continue
             entry = found[0]
             if entry["size"] != size:
-                failures.append("%s: %s size %d, expected %d" % (name, path, entry["size"], size))
+                failures.add("%s: %s size %d, expected %d" % (name, path, entry["size"], size), result)
             if state == "deleted" and entry["condition"] != condition:
-                failures.append("%s: %s condition %s, expected %s" % (name, path, entry["condition"], condition))
+                failures.add("%s: %s condition %s, expected %s" % (name, path, entry["condition"], condition),
+                             result)
             if state == "deleted" and condition != "Good":
                 continue
-            cat = vtl_run("cat", volume, "#%d" % entry["key"], "--log", log, "-q")
-            digest = hashlib.sha256(cat.stdout).hexdigest()
-            if cat.returncode != 0 or digest != sha:
-                failures.append("%s: cat %s gave %d bytes (exit %d), sha256 %s, expected %s" %
-                                (name, path, len(cat.stdout), cat.returncode, digest, sha))
+            cat = vtl.run("cat", volume, "#%d" % entry["key"], log=log, quiet=True)
+            digest = sha256(cat.stdout)
+            if cat.status != 0 or digest != sha:
+                failures.add("%s: cat %s gave %d bytes (exit %d), sha256 %s, expected %s" %
+                             (name, path, len(cat.stdout), cat.status, digest, sha))
 
         # The same lookup by path, as a user types it, with '/' separators.
-        deleted_good = [e for e in entries if e[0] == "deleted" and e[4] == "Good"]
+        deleted_good = [e for e in entries if e.state == "deleted" and e.condition == "Good"]
         if deleted_good:
-            state, path, size, sha, condition = deleted_good[0]
-            cat = vtl_run("cat", volume, path.replace("\\", "/"), "--log", log, "-q")
-            if hashlib.sha256(cat.stdout).hexdigest() != sha:
-                failures.append("%s: cat by path %s gave other bytes" % (name, path))
+            path, sha = deleted_good[0].path, deleted_good[0].sha
+            cat = vtl.run("cat", volume, path.replace("\\", "/"), log=log, quiet=True)
+            if sha256(cat.stdout) != sha:
+                failures.add("%s: cat by path %s gave other bytes" % (name, path))
         print("%s: %d entries checked" % (name, len(entries)))
         if name == "ntfs_4k":
-            check_damaged_copies(image, entries, listed, work_dir, host_path, vtl_run, failures)
+            check_damaged_copies(image, entries, listed, work_dir, vtl, failures)
 
-    for failure in failures:
-        print("FAIL", failure)
-    return 1 if failures else 0
+    return failures.report()
 
 
 # Record 69 (\docs\projects) loses its first-attribute offset and with it
@@ -119,7 +105,7 @@ CUT_CONDITIONS = {
 }
 
 
-def check_damaged_copies(image, entries, clean, work_dir, host_path, vtl_run, failures):
+def check_damaged_copies(image, entries, clean, work_dir, vtl, failures):
     with open(image, "rb") as f:
         original = f.read()
 
@@ -130,15 +116,14 @@ def check_damaged_copies(image, entries, clean, work_dir, host_path, vtl_run, fa
         log = os.path.join(work_dir, "ntfs_4k_%s.log" % label)
         if os.path.exists(log):
             os.remove(log)
-        result = vtl_run("scan", host_path(copy), "--all", "--json", "--log", host_path(log), "-q")
-        if result.returncode != 0:
-            failures.append("ntfs_4k %s: scan exited %d: %s" %
-                            (label, result.returncode, result.stderr.decode(errors="replace")[-2000:]))
+        result = vtl.run("scan", vtl.host_path(copy), "--all", "--json", log=log, quiet=True)
+        if result.status != 0:
+            failures.add("ntfs_4k %s: scan exited %d: %s" % (label, result.status, result.err[-2000:]))
             return None, None, None
         with open(log, encoding="utf-8", errors="replace") as f:
             log_text = f.read()
-        listed = {e["path"]: e for e in json.loads(result.stdout.decode("utf-8"))}
-        return (host_path(copy), host_path(log)), listed, log_text
+        listed = {e["path"]: e for e in json.loads(result.out)}
+        return (vtl.host_path(copy), log), listed, log_text
 
     def patched(changes):
         data = bytearray(original)
@@ -153,7 +138,7 @@ def check_damaged_copies(image, entries, clean, work_dir, host_path, vtl_run, fa
         lost = "\\docs\\projects"
         expected = {p: e for p, e in clean_by_path.items() if p != lost and not p.startswith(lost + "\\")}
         if listed != expected:
-            failures.append("ntfs_4k nameless_folder: %d entries listed, %d expected; differing: %s" %
+            failures.add("ntfs_4k nameless_folder: %d entries listed, %d expected; differing: %s" %
                             (len(listed), len(expected), sorted(set(listed) ^ set(expected))[:10]))
         print("ntfs_4k nameless_folder: %d entries checked" % len(listed))
 
@@ -162,34 +147,35 @@ def check_damaged_copies(image, entries, clean, work_dir, host_path, vtl_run, fa
         volume, log = paths
         path = "\\packed\\mixed.bin"
         entry = listed.get(path)
-        sha = [e[3] for e in entries if e[1] == path][0]
+        sha = [e.sha for e in entries if e.path == path][0]
         if entry is None or entry["size"] != 32 * 4096 or entry["condition"] == "Good":
-            failures.append("ntfs_4k size_beyond_runs: %s listed as %s" % (path, entry))
+            failures.add("ntfs_4k size_beyond_runs: %s listed as %s" % (path, entry))
         if "the data size 8590062369 is more than its runs hold; cut to 131072 bytes" not in log_text:
-            failures.append("ntfs_4k size_beyond_runs: the log does not tell the size was cut")
-        cat = vtl_run("cat", volume, "#98", "--log", log, "-q")
-        if len(cat.stdout) != 32 * 4096 or hashlib.sha256(cat.stdout[:127777]).hexdigest() != sha:
-            failures.append("ntfs_4k size_beyond_runs: cat gave %d bytes (exit %d), not the file's 127777 bytes "
-                            "and the rest of its last unit" % (len(cat.stdout), cat.returncode))
+            failures.add("ntfs_4k size_beyond_runs: the log does not tell the size was cut")
+        cat = vtl.run("cat", volume, "#98", log=log, quiet=True)
+        if len(cat.stdout) != 32 * 4096 or sha256(cat.stdout[:127777]) != sha:
+            failures.add("ntfs_4k size_beyond_runs: cat gave %d bytes (exit %d), not the file's 127777 bytes "
+                         "and the rest of its last unit" % (len(cat.stdout), cat.status))
         # The recovery writes what the runs hold and says the file ends early.
         out = os.path.join(work_dir, "ntfs_4k_size_beyond_runs_out")
         shutil.rmtree(out, ignore_errors=True)
-        recovered = vtl_run("recover", volume, "#98", "--to", host_path(out), "--log", log, "-q")
-        said = recovered.stderr.decode("utf-8", errors="replace")
-        if recovered.returncode != 1 or path not in said or "holds only 131072 of the 8590062369 bytes" not in said:
-            failures.append("ntfs_4k size_beyond_runs: recover exited %d and said %r" % (recovered.returncode, said))
+        recovered = vtl.run("recover", volume, "#98", "--to", vtl.host_path(out), log=log, quiet=True)
+        said = recovered.err
+        if recovered.status != 1 or path not in said or "holds only 131072 of the 8590062369 bytes" not in said:
+            failures.add("ntfs_4k size_beyond_runs: recover exited %d and said %r" % (recovered.status, said))
         print("ntfs_4k size_beyond_runs: checked")
 
     _, listed, _ = scan("cut", original[:CUT_BYTES])
     if listed is not None:
-        for state, path, size, sha, condition in entries:
+        for e in entries:
+            state, path, condition = e.state, e.path, e.condition
             if state != "deleted":
                 continue
             expected = CUT_CONDITIONS.get(path, condition)
             entry = listed.get(path)
             if entry is None or entry["condition"] != expected:
-                failures.append("ntfs_4k cut: %s listed as %s, expected condition %s" % (path, entry, expected))
-        print("ntfs_4k cut: %d deleted entries checked" % sum(1 for e in entries if e[0] == "deleted"))
+                failures.add("ntfs_4k cut: %s listed as %s, expected condition %s" % (path, entry, expected))
+        print("ntfs_4k cut: %d deleted entries checked" % sum(1 for e in entries if e.state == "deleted"))
 
 
 if __name__ == "__main__":

@@ -64,7 +64,7 @@ TEST(ParserBase, ConstructionTakesTheGeometryAndMakesTheScratchFolder) {
   EXPECT_EQ(parser->BytesPerSector(), 512);
   EXPECT_EQ(parser->SectorsPerCluster(), 4);
   EXPECT_EQ(parser->VolumeStartSector(), 0u);
-  EXPECT_FALSE(parser->m_bScanStarted);
+  EXPECT_FALSE(parser->ScanStarted());
   EXPECT_TRUE(parser->Root().children.empty());
   EXPECT_EQ(parser->BootSector()[13], 4);
 
@@ -260,8 +260,6 @@ TEST(ParserBase, ClearTreeAndCloseDrive) {
   auto file = std::make_unique<TreeNode>(6, "file", 0, 1);
   file->parent = added;
   AppendChild(*added, std::move(file));
-  parser->m_pViewFolder = added;
-  parser->m_pViewParentFolder = &root;
 
   std::uint32_t deleted = 0;
   parser->CountDeletedNodes(root, deleted);
@@ -270,7 +268,6 @@ TEST(ParserBase, ClearTreeAndCloseDrive) {
 
   parser->ClearTree();
   EXPECT_TRUE(root.children.empty());
-  EXPECT_EQ(parser->m_pViewFolder, &root);  // never left pointing at a freed node
 
   EXPECT_EQ(parser->CloseDrive(), 1);
   EXPECT_EQ(parser->Drive(), nullptr);

@@ -9,7 +9,7 @@
 #include "platform/library.h"
 #include "platform/text.h"
 #include "platform/times.h"
-#include "scratch_folder.h"
+#include "support/temp_folder.h"
 
 namespace tv::platform {
 namespace {
@@ -45,14 +45,13 @@ bool CreationTimeIsSettable() {
 
 class FilesTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(folder_.ok()); }
-  ScratchFolder folder_;
+  testing::TempFolder folder_;
 };
 
 TEST_F(FilesTest, OpenReportsWhyItFailedOrWhetherTheFileExisted) {
-  const std::string existing = folder_.Path("existing.bin");
+  const std::string existing = folder_.File("existing.bin");
   ASSERT_TRUE(WriteWholeFile(existing, Pattern(10)));
-  ASSERT_TRUE(CreateDirectory(folder_.Path("sub")));
+  ASSERT_TRUE(CreateDirectory(folder_.File("sub")));
 
   struct Case {
     const char* name;
@@ -63,17 +62,17 @@ TEST_F(FilesTest, OpenReportsWhyItFailedOrWhetherTheFileExisted) {
   };
   const Case cases[] = {
       {"create-new on an existing file", existing, Disposition::CreateNew, false, err::kFileExists},
-      {"create-new in a missing folder", folder_.Path("none/new.bin"), Disposition::CreateNew, false,
+      {"create-new in a missing folder", folder_.File("none/new.bin"), Disposition::CreateNew, false,
        err::kPathNotFound},
-      {"create-always in a missing folder", folder_.Path("none/new.bin"), Disposition::CreateAlways, false,
+      {"create-always in a missing folder", folder_.File("none/new.bin"), Disposition::CreateAlways, false,
        err::kPathNotFound},
-      {"open a missing file", folder_.Path("missing.bin"), Disposition::OpenExisting, false, err::kFileNotFound},
-      {"open in a missing folder", folder_.Path("none/missing.bin"), Disposition::OpenExisting, false,
+      {"open a missing file", folder_.File("missing.bin"), Disposition::OpenExisting, false, err::kFileNotFound},
+      {"open in a missing folder", folder_.File("none/missing.bin"), Disposition::OpenExisting, false,
        err::kPathNotFound},
-      {"open a folder as a file", folder_.Path("sub"), Disposition::OpenExisting, false, err::kAccessDenied},
+      {"open a folder as a file", folder_.File("sub"), Disposition::OpenExisting, false, err::kAccessDenied},
       {"create-always over an existing file", existing, Disposition::CreateAlways, true, err::kAlreadyExists},
       {"open-always on an existing file", existing, Disposition::OpenAlways, true, err::kAlreadyExists},
-      {"open-always on a new file", folder_.Path("fresh.bin"), Disposition::OpenAlways, true, err::kSuccess},
+      {"open-always on a new file", folder_.File("fresh.bin"), Disposition::OpenAlways, true, err::kSuccess},
   };
   for (const Case& c : cases) {
     SetLastError(12345);
@@ -92,30 +91,30 @@ TEST_F(FilesTest, OpenReportsWhyItFailedOrWhetherTheFileExisted) {
 }
 
 TEST_F(FilesTest, CreateDirectoryTwiceReportsAlreadyExists) {
-  const std::string path = folder_.Path("made");
+  const std::string path = folder_.File("made");
   EXPECT_TRUE(CreateDirectory(path));
   EXPECT_TRUE(IsDirectory(path));
   EXPECT_FALSE(CreateDirectory(path));
   EXPECT_EQ(GetLastError(), err::kAlreadyExists);
   EXPECT_EQ(ClassifyError(GetLastError()), FileErrorKind::Exists);
 
-  EXPECT_FALSE(CreateDirectory(folder_.Path("none/deeper")));
+  EXPECT_FALSE(CreateDirectory(folder_.File("none/deeper")));
   EXPECT_EQ(GetLastError(), err::kPathNotFound);
 }
 
 TEST_F(FilesTest, CreateDirectoryPathMakesEveryMissingLevel) {
-  const std::string deep = folder_.Path("a/b/c/");
+  const std::string deep = folder_.File("a/b/c/");
   EXPECT_TRUE(CreateDirectoryPath(deep));
-  EXPECT_TRUE(IsDirectory(folder_.Path("a/b/c")));
-  EXPECT_TRUE(CreateDirectoryPath(folder_.Path("a/b"))) << "a folder that exists";
+  EXPECT_TRUE(IsDirectory(folder_.File("a/b/c")));
+  EXPECT_TRUE(CreateDirectoryPath(folder_.File("a/b"))) << "a folder that exists";
 
-  ASSERT_TRUE(WriteWholeFile(folder_.Path("a/file"), Pattern(1)));
-  EXPECT_FALSE(CreateDirectoryPath(folder_.Path("a/file/sub"))) << "a file in the way";
-  EXPECT_FALSE(CreateDirectoryPath(folder_.Path("a/file"))) << "a file of that name";
+  ASSERT_TRUE(WriteWholeFile(folder_.File("a/file"), Pattern(1)));
+  EXPECT_FALSE(CreateDirectoryPath(folder_.File("a/file/sub"))) << "a file in the way";
+  EXPECT_FALSE(CreateDirectoryPath(folder_.File("a/file"))) << "a file of that name";
 }
 
 TEST_F(FilesTest, UnicodeNamesWorkThroughNarrowAndWidePaths) {
-  const std::string narrow = folder_.Path("\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xF0\x9F\x98\x80.txt");
+  const std::string narrow = folder_.File("\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xF0\x9F\x98\x80.txt");
   ASSERT_TRUE(WriteWholeFile(narrow, Pattern(5)));
   EXPECT_TRUE(PathExists(narrow));
   EXPECT_FALSE(IsDirectory(narrow));
@@ -136,7 +135,7 @@ TEST_F(FilesTest, UnicodeNamesWorkThroughNarrowAndWidePaths) {
 // Windows path.
 TEST_F(FilesTest, PathsLongerThanAPlainWindowsPathWork) {
   const std::string part(60, 'd');
-  std::string path = folder_.Path(part);
+  std::string path = folder_.File(part);
   for (;;) {
     ASSERT_TRUE(CreateDirectory(path)) << path.size();
     ASSERT_TRUE(IsDirectory(path));
@@ -156,7 +155,7 @@ TEST_F(FilesTest, PathsLongerThanAPlainWindowsPathWork) {
 }
 
 TEST_F(FilesTest, ReadSeekAndSize) {
-  const std::string path = folder_.Path("data.bin");
+  const std::string path = folder_.File("data.bin");
   const std::vector<unsigned char> data = Pattern(1000);
   ASSERT_TRUE(WriteWholeFile(path, data));
 
@@ -197,7 +196,7 @@ TEST_F(FilesTest, ReadSeekAndSize) {
 }
 
 TEST_F(FilesTest, DeviceHandlesReadButNeverWrite) {
-  const std::string path = folder_.Path("volume.img");
+  const std::string path = folder_.File("volume.img");
   const std::vector<unsigned char> data = Pattern(4096);
   ASSERT_TRUE(WriteWholeFile(path, data));
 
@@ -226,12 +225,12 @@ TEST_F(FilesTest, DeviceHandlesReadButNeverWrite) {
   EXPECT_EQ(std::memcmp(first.data(), data.data(), 512), 0);
   CloseFile(check);
 
-  EXPECT_EQ(OpenDeviceForRead(ToWide(folder_.Path("missing.img"))), kInvalidFile);
+  EXPECT_EQ(OpenDeviceForRead(ToWide(folder_.File("missing.img"))), kInvalidFile);
   EXPECT_EQ(GetLastError(), err::kFileNotFound);
 }
 
 TEST_F(FilesTest, FileTimesRoundTrip) {
-  const std::string path = folder_.Path("dated.bin");
+  const std::string path = folder_.File("dated.bin");
   const FileHandle file = OpenFile(path, kWriteNew);
   ASSERT_NE(file, kInvalidFile);
 
@@ -252,7 +251,7 @@ TEST_F(FilesTest, FileTimesRoundTrip) {
     EXPECT_EQ(creation, created);
   }
 
-  EXPECT_FALSE(GetFileTimes(folder_.Path("missing.bin"), &creation, &access, &write));
+  EXPECT_FALSE(GetFileTimes(folder_.File("missing.bin"), &creation, &access, &write));
 }
 
 TEST_F(FilesTest, VolumeSizeAndDeviceIdentity) {
@@ -261,11 +260,11 @@ TEST_F(FilesTest, VolumeSizeAndDeviceIdentity) {
   EXPECT_GT(total, 0u);
 
   // Two files in one folder live on the same device.
-  const std::string a = folder_.Path("a.bin");
+  const std::string a = folder_.File("a.bin");
   ASSERT_TRUE(WriteWholeFile(a, Pattern(1)));
   std::uint64_t first = 0, second = 1;
   EXPECT_TRUE(GetHostDeviceId(a, &first));
-  EXPECT_TRUE(GetHostDeviceId(folder_.path(), &second));
+  EXPECT_TRUE(GetHostDeviceId(folder_.Text(), &second));
   EXPECT_EQ(first, second);
 }
 
@@ -273,13 +272,13 @@ TEST_F(FilesTest, VolumeSizeAndDeviceIdentity) {
 // The mounted cases (loop devices, FUSE) need root and run end to end; here
 // the volume is an image file that nothing has mounted.
 TEST_F(FilesTest, AnImageFileIsNotTheFolderBesideIt) {
-  const std::string image = folder_.Path("volume.img");
+  const std::string image = folder_.File("volume.img");
   ASSERT_TRUE(WriteWholeFile(image, Pattern(4096)));
-  ASSERT_TRUE(CreateDirectory(folder_.Path("out")));
+  ASSERT_TRUE(CreateDirectory(folder_.File("out")));
   // Writing next to the image changes the file system that holds it, not
   // the image's own bytes.
-  EXPECT_FALSE(SameVolumeAs(image, folder_.Path("out")));
-  EXPECT_FALSE(SameVolumeAs(folder_.Path("missing.img"), folder_.Path("out")));
+  EXPECT_FALSE(SameVolumeAs(image, folder_.File("out")));
+  EXPECT_FALSE(SameVolumeAs(folder_.File("missing.img"), folder_.File("out")));
 }
 #endif
 

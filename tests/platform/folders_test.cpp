@@ -5,7 +5,7 @@
 
 #include "platform/files.h"
 #include "platform/folders.h"
-#include "scratch_folder.h"
+#include "support/temp_folder.h"
 
 namespace tv::platform {
 namespace {
@@ -20,20 +20,19 @@ std::string FileNameOf(const std::string& path) {
 }
 
 TEST(Folders, UniqueTempNamesAreDistinctFilesWithThePrefix) {
-  ScratchFolder folder;
-  ASSERT_TRUE(folder.ok());
+  testing::TempFolder folder;
   std::set<std::string> names;
   for (int i = 0; i < 3; ++i) {
-    const std::string name = UniqueTempFileName(folder.path(), "rec");
+    const std::string name = UniqueTempFileName(folder.Text(), "rec");
     ASSERT_FALSE(name.empty());
     EXPECT_TRUE(PathExists(name)) << name;
     EXPECT_EQ(FileNameOf(name).rfind("rec", 0), 0u) << name;
-    EXPECT_EQ(name.rfind(folder.path(), 0), 0u) << name;
+    EXPECT_EQ(name.rfind(folder.Text(), 0), 0u) << name;
     names.insert(name);
   }
   EXPECT_EQ(names.size(), 3u);
 
-  EXPECT_TRUE(UniqueTempFileName(folder.Path("missing"), "rec").empty());
+  EXPECT_TRUE(UniqueTempFileName(folder.File("missing"), "rec").empty());
 }
 
 TEST(Folders, WellKnownFoldersEndWithOneSeparator) {

@@ -6,7 +6,7 @@
 
 #include "platform/files.h"
 #include "platform/folders.h"
-#include "test_folder.h"
+#include "support/temp_folder.h"
 #include "tvcore/diag_registry.h"
 #include "tvcore/diag_report.h"
 #include "tvcore/diag_sections.h"
@@ -18,15 +18,15 @@
 namespace tv::tvcore {
 namespace {
 
-using testing::ReadText;
-using testing::TestFolder;
+using tv::testing::ReadText;
+using tv::testing::TempFolder;
 
 constexpr const char* kClose = "</BODY>\r\n</HTML>\r\n";
 
 // Runs `write` on a fresh writer and answers what it wrote before Close.
 std::string Written(const std::function<void(HtmlWriter&)>& write) {
-  TestFolder folder;
-  const std::string path = folder.Join("w.htm");
+  TempFolder folder;
+  const std::string path = folder.File("w.htm");
   HtmlWriter writer;
   EXPECT_TRUE(writer.Create(path));
   write(writer);
@@ -67,9 +67,9 @@ TEST(HtmlWriter, OperationsAsTable) {
 }
 
 TEST(HtmlWriter, CountsWritesThatFail) {
-  TestFolder folder;
+  TempFolder folder;
   HtmlWriter writer;
-  EXPECT_FALSE(writer.Create(folder.Join("no/such/folder/r.htm")));
+  EXPECT_FALSE(writer.Create(folder.File("no/such/folder/r.htm")));
   EXPECT_EQ(writer.errors(), 1);
   const std::string existing = folder.Write("r.htm", "keep");
   HtmlWriter second;
@@ -149,9 +149,9 @@ TEST(DiagReport, FileRowsAsTable) {
 }
 
 TEST(DiagReport, RegistryDumpOfTheStandIn) {
-  TestFolder folder;
+  TempFolder folder;
   folder.Write("Morvanix/Dornvale.ini", "Language=3\nEmpty=\n[Options]\nSavePath=1\n[Product]\n");
-  StandInRegistry registry(folder.Join("Morvanix"));
+  StandInRegistry registry(folder.File("Morvanix"));
   const std::string dump = Written([&](HtmlWriter& w) {
     DumpRegistryKey(w, registry, RegistryRoot::CurrentUser, "Software\\Morvanix");
     DumpRegistryKey(w, registry, RegistryRoot::LocalMachine, "Software\\Microsoft\\Office");
@@ -180,12 +180,12 @@ class DiagnosticsTest : public ::testing::Test {
     library_.Initialize(268);
   }
 
-  TestFolder folder_;
+  TempFolder folder_;
   std::string program_;
-  StandInRegistry registry_{folder_.Join("Morvanix")};
+  StandInRegistry registry_{folder_.File("Morvanix")};
   CompiledStrings strings_;
   std::vector<Notice> notices_;
-  Library library_{LibraryEnvironment{folder_.Join("bin/vtl"), folder_.Join("appdata"), &registry_, &strings_,
+  Library library_{LibraryEnvironment{folder_.File("bin/vtl"), folder_.File("appdata"), &registry_, &strings_,
                                       [](const std::string&) { return std::nullopt; },
                                       [this](const Notice& n) { notices_.push_back(n); }}};
 };
@@ -193,10 +193,10 @@ class DiagnosticsTest : public ::testing::Test {
 TEST_F(DiagnosticsTest, ArchiveHoldsEverySectionInOrder) {
   // A file of the report's first-choice name is the user's: it stays.
   const std::string userFile = folder_.Write("out/tvdiag.htm", "mine");
-  const std::string archive = folder_.Join("out/tvdiag.zip");
+  const std::string archive = folder_.File("out/tvdiag.zip");
   ASSERT_EQ(RunDiagnostics(library_, archive.c_str(), 1, nullptr, "GUI", 0), 0);
   EXPECT_EQ(ReadText(userFile), "mine");
-  EXPECT_FALSE(platform::PathExists(folder_.Join("out/tvdiag-1.htm")));
+  EXPECT_FALSE(platform::PathExists(folder_.File("out/tvdiag-1.htm")));
   EXPECT_TRUE(notices_.empty());
 
   const testing::UnpackedZip entry = testing::Unpack(ReadText(archive));
@@ -235,7 +235,7 @@ TEST_F(DiagnosticsTest, ArchiveHoldsEverySectionInOrder) {
 }
 
 TEST_F(DiagnosticsTest, UnwritableReportIsAFailure) {
-  const std::string archive = folder_.Join("no/such/folder/tvdiag.zip");
+  const std::string archive = folder_.File("no/such/folder/tvdiag.zip");
   EXPECT_EQ(RunDiagnostics(library_, archive.c_str(), 1, "Talvenor Diagnostics", "GUI", 0), -1);
   ASSERT_EQ(notices_.size(), 1u);
   EXPECT_EQ(notices_[0].text, "Could not write selected file!");
@@ -248,7 +248,7 @@ TEST_F(DiagnosticsTest, UnpackedReportIsWrittenWhereAsked) {
   EXPECT_EQ(RunDiagnostics(library_, report.c_str(), 0, "Caption", "CLI", 5), 0);
   const std::string html = ReadText(report);
   EXPECT_NE(html.find(" from Caption CLI build 000005<br>"), std::string::npos);
-  EXPECT_FALSE(platform::PathExists(folder_.Join("report.zip")));
+  EXPECT_FALSE(platform::PathExists(folder_.File("report.zip")));
 }
 
 }  // namespace

@@ -6,14 +6,14 @@
 
 #include "platform/files.h"
 #include "platform/folders.h"
-#include "test_folder.h"
+#include "support/temp_folder.h"
 #include "tvcore/library.h"
 #include "tvcore/registry_standin.h"
 
 namespace tv::tvcore {
 namespace {
 
-using testing::TestFolder;
+using tv::testing::TempFolder;
 
 // A product installed for this program, its settings in the registry
 // stand-in: scrambled strings, language 3 and a number with letters after it.
@@ -32,16 +32,16 @@ class ProductInfoTest : public ::testing::Test {
     library_.Initialize(268);
   }
 
-  TestFolder folder_;
-  StandInRegistry registry_{folder_.Join("Morvanix")};
+  TempFolder folder_;
+  StandInRegistry registry_{folder_.File("Morvanix")};
   CompiledStrings strings_;
-  Library library_{LibraryEnvironment{folder_.Join("bin/vtl"), folder_.Join("appdata") + platform::kPathSeparator,
+  Library library_{LibraryEnvironment{folder_.File("bin/vtl"), folder_.File("appdata") + platform::kPathSeparator,
                                       &registry_, &strings_, [](const std::string&) { return std::nullopt; },
                                       [](const Notice&) {}}};
 };
 
 TEST_F(ProductInfoTest, AnswersAsTable) {
-  const std::string appData = folder_.Join("appdata");
+  const std::string appData = folder_.File("appdata");
   const char sep = platform::kPathSeparator;
   const std::string tempFolder = platform::JoinPath(platform::JoinPath(appData, "Talvenor"), "vtl") + sep;
   const std::string logFolder = tempFolder + "Logs" + sep;

@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "test_folder.h"
+#include "support/temp_folder.h"
 #include "tvcore/ini_document.h"
 #include "tvcore/profile.h"
 
 namespace tv::tvcore {
 namespace {
 
-using testing::ReadText;
-using testing::TestFolder;
+using tv::testing::ReadText;
+using tv::testing::TempFolder;
 
 using GetStringCall = std::function<int(const char*, const char*, const char*, char*, int, const std::string&)>;
 
@@ -56,7 +56,7 @@ void ExpectReadsAsTable(const GetStringCall& get, const std::string& path, const
 }
 
 TEST(Profile, PortableReadsFollowTheProfileRules) {
-  TestFolder folder;
+  TempFolder folder;
   ExpectReadsAsTable(PortableProfileGetString, folder.Write("a.ini", kProfile), "portable");
 }
 
@@ -64,13 +64,13 @@ TEST(Profile, PortableReadsFollowTheProfileRules) {
 // The same table through the system's own calls shows that the portable
 // implementation follows them.
 TEST(Profile, SystemReadsFollowTheSameRules) {
-  TestFolder folder;
+  TempFolder folder;
   ExpectReadsAsTable(ProfileGetString, folder.Write("a.ini", kProfile), "system");
 }
 #endif
 
 TEST(Profile, IntegersAsTable) {
-  TestFolder folder;
+  TempFolder folder;
   const std::string path = folder.Write("n.ini", "[N]\nPlain=42\nLetters=42abc\nNegative=-5\nWord=abc\nEmpty=\n");
   struct Case {
     const char* key;
@@ -82,7 +82,7 @@ TEST(Profile, IntegersAsTable) {
 }
 
 TEST(Profile, WritesKeepTheRestOfTheFile) {
-  TestFolder folder;
+  TempFolder folder;
   const std::string path = folder.Write("w.ini", "; keep me\n[Options]\nSavePath=1\n\n[Old]\nA=1\n");
   EXPECT_TRUE(PortableProfileWriteString("options", "savepath", "2", path));
   EXPECT_TRUE(PortableProfileWriteString("Options", "NeedLog", "1", path));
@@ -100,8 +100,8 @@ TEST(Profile, WritesKeepTheRestOfTheFile) {
 }
 
 TEST(Profile, WritingCreatesTheFile) {
-  TestFolder folder;
-  const std::string path = folder.Join("new.ini");
+  TempFolder folder;
+  const std::string path = folder.File("new.ini");
   EXPECT_TRUE(ProfileWriteString("Toolbox", "Prompt", "1", path));
   EXPECT_EQ(ProfileGetInt("Toolbox", "Prompt", 0, path), 1u);
 }

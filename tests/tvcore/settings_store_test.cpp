@@ -6,7 +6,7 @@
 
 #include "platform/files.h"
 #include "platform/folders.h"
-#include "test_folder.h"
+#include "support/temp_folder.h"
 #include "tvcore/recent_dir.h"
 #include "tvcore/registry_standin.h"
 #include "tvcore/scramble.h"
@@ -15,8 +15,8 @@
 namespace tv::tvcore {
 namespace {
 
-using testing::ReadText;
-using testing::TestFolder;
+using tv::testing::ReadText;
+using tv::testing::TempFolder;
 
 // "Vantrel" in the scrambled form: each character XOR 0xA7 as two hex digits.
 constexpr const char* kVantrelPairs = "F1C6C9D3D5C2CB";
@@ -50,8 +50,8 @@ TEST(ScrambledForm, NeverReadsPastTheBuffer) {
 }
 
 TEST(StoreChoice, IniBesideTheExecutableWinsOverTheRegistry) {
-  TestFolder folder;
-  const std::string exe = folder.Join("Vantrel.exe");
+  TempFolder folder;
+  const std::string exe = folder.File("Vantrel.exe");
   struct Case {
     const char* name;
     int product;
@@ -61,9 +61,9 @@ TEST(StoreChoice, IniBesideTheExecutableWinsOverTheRegistry) {
   };
   const std::vector<Case> cases = {
       {"no INI: the product's registry key", 12, nullptr, StoreKind::Registry, "Dornvale"},
-      {"the INI is named after the short code", 12, "vtl.ini", StoreKind::Ini, folder.Join("vtl.ini")},
+      {"the INI is named after the short code", 12, "vtl.ini", StoreKind::Ini, folder.File("vtl.ini")},
       {"an INI named after the executable is not the product's", 12, "Vantrel.ini", StoreKind::Registry, "Dornvale"},
-      {"outside the table the executable names the INI", 60, "Vantrel.ini", StoreKind::Ini, folder.Join("Vantrel.ini")},
+      {"outside the table the executable names the INI", 60, "Vantrel.ini", StoreKind::Ini, folder.File("Vantrel.ini")},
   };
   for (const Case& c : cases) {
     std::string written;
@@ -89,9 +89,9 @@ class IniStoreTest : public ::testing::Test {
     return SettingsStore(StoreChoice{StoreKind::Ini, path}, &registry_, [this](const Notice& n) { notices_.push_back(n); });
   }
 
-  TestFolder folder_;
+  TempFolder folder_;
   std::string ini_;
-  mutable StandInRegistry registry_{folder_.Join("Morvanix")};
+  mutable StandInRegistry registry_{folder_.File("Morvanix")};
   mutable std::vector<Notice> notices_;
 };
 
@@ -123,13 +123,13 @@ TEST_F(IniStoreTest, ReadsWithTheProfileRules) {
 }
 
 TEST_F(IniStoreTest, MissingFileFailsQuietly) {
-  const SettingsStore store = Store(folder_.Join("gone.ini"));
+  const SettingsStore store = Store(folder_.File("gone.ini"));
   char buffer[16] = "old";
   EXPECT_EQ(store.ReadString("Options", "SavePath", "x", buffer, sizeof buffer, 0), kIniUnavailable);
   EXPECT_STREQ(buffer, "old");
   EXPECT_EQ(store.ReadInt("Options", "SavePath", 9), 0u);
   EXPECT_EQ(store.SaveString("Options", "SavePath", "2"), kIniUnavailable);
-  EXPECT_FALSE(platform::PathExists(folder_.Join("gone.ini")));
+  EXPECT_FALSE(platform::PathExists(folder_.File("gone.ini")));
   EXPECT_TRUE(notices_.empty());
 }
 
@@ -147,8 +147,8 @@ class RegistryStoreTest : public ::testing::Test {
     folder_.Write("Morvanix/Dornvale.ini", "Language=3\n[Registration]\nVersion=123456968997\n[Options]\nNeedLog=42abc\n");
   }
 
-  TestFolder folder_;
-  StandInRegistry registry_{folder_.Join("Morvanix")};
+  TempFolder folder_;
+  StandInRegistry registry_{folder_.File("Morvanix")};
   std::vector<Notice> notices_;
   SettingsStore store_{StoreChoice{StoreKind::Registry, "Dornvale"}, &registry_,
                        [this](const Notice& n) { notices_.push_back(n); }};
@@ -193,7 +193,7 @@ TEST_F(RegistryStoreTest, WritesOnlyIntoExistingKeys) {
   ASSERT_EQ(notices_.size(), 1u);
   EXPECT_EQ(notices_[0].text, "Software\\Morvanix\\Dornvale\\Product");
   EXPECT_EQ(notices_[0].caption, "Error open key!");
-  EXPECT_EQ(ReadText(folder_.Join("Morvanix/Dornvale.ini")).find("[Product]"), std::string::npos);
+  EXPECT_EQ(ReadText(folder_.File("Morvanix/Dornvale.ini")).find("[Product]"), std::string::npos);
 }
 
 TEST_F(RegistryStoreTest, RecentDirFallsBackThroughTheUsersFolders) {
@@ -214,7 +214,7 @@ TEST_F(RegistryStoreTest, RecentDirFallsBackThroughTheUsersFolders) {
       {"documents when nothing is stored", nullptr, 12, true, documents},
       {"the desktop without documents", nullptr, 12, false, desktop},
       {"the mail folder for the mail products", nullptr, 5, true,
-       platform::JoinPath(folder_.Join("Local"), "Microsoft") + platform::kPathSeparator + "Outlook" +
+       platform::JoinPath(folder_.File("Local"), "Microsoft") + platform::kPathSeparator + "Outlook" +
            platform::kPathSeparator},
   };
   for (const Case& c : cases) {
@@ -222,7 +222,7 @@ TEST_F(RegistryStoreTest, RecentDirFallsBackThroughTheUsersFolders) {
     const ShellFolderLookup lookup = [&](const std::string& name) -> std::optional<std::string> {
       if (name == "Personal" && c.documentsKnown) return documents;
       if (name == "Desktop") return desktop;
-      if (name == "Local AppData") return folder_.Join("Local");
+      if (name == "Local AppData") return folder_.File("Local");
       return std::nullopt;
     };
     EXPECT_EQ(FindRecentDir(store_, c.product, lookup), c.expected) << c.name;

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "platform/folders.h"
-#include "test_folder.h"
+#include "support/temp_folder.h"
 #include "tvcore/toolbox.h"
 
 namespace tv::tvcore {
 namespace {
 
-using testing::TestFolder;
+using tv::testing::TempFolder;
 
 // Two installed products, each with its product file; each file also carries
 // a toolbox definition, and the newer one must define the toolbox.
@@ -41,7 +41,7 @@ class ToolboxTest : public ::testing::Test {
     std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - age);
   }
 
-  TestFolder folder_;
+  TempFolder folder_;
   std::string older_;
   std::string newer_;
 };
@@ -49,7 +49,7 @@ class ToolboxTest : public ::testing::Test {
 TEST_F(ToolboxTest, NewestProductFileDefinesTheSortedMenu) {
   Age(older_, std::chrono::hours(48));
   Age(newer_, std::chrono::hours(1));
-  const std::optional<Toolbox> toolbox = ReadToolbox(folder_.path());
+  const std::optional<Toolbox> toolbox = ReadToolbox(folder_.Text());
   ASSERT_TRUE(toolbox.has_value());
   EXPECT_EQ(toolbox->definitionFile, newer_);
 
@@ -85,7 +85,7 @@ TEST_F(ToolboxTest, NewestProductFileDefinesTheSortedMenu) {
 TEST_F(ToolboxTest, OlderFileMadeNewerTakesOver) {
   Age(newer_, std::chrono::hours(48));
   Age(older_, std::chrono::hours(1));
-  const std::optional<Toolbox> toolbox = ReadToolbox(folder_.path());
+  const std::optional<Toolbox> toolbox = ReadToolbox(folder_.Text());
   ASSERT_TRUE(toolbox.has_value());
   EXPECT_EQ(toolbox->definitionFile, older_);
   ASSERT_EQ(toolbox->entries.size(), 1u);
@@ -94,10 +94,10 @@ TEST_F(ToolboxTest, OlderFileMadeNewerTakesOver) {
 }
 
 TEST(Toolbox, NoProductFilesNoToolbox) {
-  TestFolder folder;
+  TempFolder folder;
   folder.Write("readme.ini", "[Product]\n");
-  EXPECT_FALSE(ReadToolbox(folder.path()).has_value());
-  EXPECT_FALSE(ReadToolbox(folder.Join("missing")).has_value());
+  EXPECT_FALSE(ReadToolbox(folder.Text()).has_value());
+  EXPECT_FALSE(ReadToolbox(folder.File("missing")).has_value());
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "parser/product_folder.h"
 #include "platform/folders.h"
 #include "platform/library.h"
 #include "tvcore/tvcore_api.h"
@@ -91,7 +92,7 @@ int main() {
   }
   const auto initialize = tv::platform::FindSymbol(library, "Initialize");
   if (initialize == nullptr) return 3;
-  reinterpret_cast<tv::tvcore::api::InitializeFn>(initialize)(tv::tvcore::api::kVantrelCode);
+  reinterpret_cast<tv::tvcore::api::InitializeFn>(initialize)(tv::kProductCode);
 
   Probe probe(library);
   std::string line;

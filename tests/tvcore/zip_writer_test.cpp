@@ -5,15 +5,15 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "test_folder.h"
+#include "support/temp_folder.h"
 #include "tvcore/zip_writer.h"
 #include "zip_test_support.h"
 
 namespace tv::tvcore {
 namespace {
 
-using testing::ReadText;
-using testing::TestFolder;
+using tv::testing::ReadText;
+using tv::testing::TempFolder;
 using testing::Unpack;
 
 std::uint32_t Crc(const std::string& data) {
@@ -41,10 +41,10 @@ std::string Contents(const std::string& kind) {
 
 TEST(ZipWriter, PacksOneEntryWithItsSizeAndCrc) {
   for (const std::string kind : {"empty", "text", "noise"}) {
-    TestFolder folder;
+    TempFolder folder;
     const std::string data = Contents(kind);
     const std::string source = folder.Write("report.htm", data);
-    const std::string archive = folder.Join("report.zip");
+    const std::string archive = folder.File("report.zip");
     ASSERT_EQ(PackFile(source, archive), kZipOk) << kind;
 
     const testing::UnpackedZip entry = Unpack(ReadText(archive));
@@ -63,7 +63,7 @@ TEST(ZipWriter, PacksOneEntryWithItsSizeAndCrc) {
 }
 
 TEST(ZipWriter, FailuresAsTable) {
-  TestFolder folder;
+  TempFolder folder;
   const std::string source = folder.Write("a.htm", "<HTML>");
   struct Case {
     const char* name;
@@ -72,8 +72,8 @@ TEST(ZipWriter, FailuresAsTable) {
     int expected;
   };
   const std::vector<Case> cases = {
-      {"missing source", folder.Join("gone.htm"), folder.Join("a.zip"), kZipBadSource},
-      {"archive in a missing folder", source, folder.Join("no/such/a.zip"), kZipCannotCreate},
+      {"missing source", folder.File("gone.htm"), folder.File("a.zip"), kZipBadSource},
+      {"archive in a missing folder", source, folder.File("no/such/a.zip"), kZipCannotCreate},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(PackFile(c.source, c.archive), c.expected) << c.name;

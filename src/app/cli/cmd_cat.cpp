@@ -28,7 +28,7 @@ int RunCatCommand(const CliArgs& args) {
   CliHost host(OverwritePolicy::No, args.quiet);
   const auto scanned = OpenAndScanVolume("cat", args.positional[0], host, exitCode);
   if (!scanned) return exitCode;
-  if (scanned->scanResult == kScanStopped) return kExitStopped;
+  if (scanned->lastScanResult == kScanStopped) return kExitStopped;
 
   CFileSystemParser& parser = *scanned->parser;
   TreeNode* node = FindEntry(parser.Root(), args.positional[1]);

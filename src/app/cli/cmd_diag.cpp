@@ -4,8 +4,8 @@
 #include <string>
 
 #include "app/cli/commands.h"
+#include "parser/product_folder.h"
 #include "platform/files.h"
-#include "platform/folders.h"
 #include "platform/library.h"
 #include "tvcore/tvcore_api.h"
 
@@ -19,7 +19,7 @@ int RunDiag(const CliArgs& args) {
   const std::string& archive = args.positional[0];
 
   // tvcore is loaded from the program's own folder, as the window program does.
-  const std::string libraryPath = platform::ExecutableFolder() + platform::SharedLibraryFileName("tvcore");
+  const std::string libraryPath = DefaultTvcorePath();
   const platform::LibraryHandle library = platform::LoadLibrary(libraryPath);
   if (library == nullptr) {
     std::fprintf(stderr, "vtl: could not load %s\n", libraryPath.c_str());
@@ -32,7 +32,7 @@ int RunDiag(const CliArgs& args) {
     return kExitUsage;
   }
 
-  initialize(tvcore::api::kVantrelCode);
+  initialize(kProductCode);
   // The window program deletes the chosen file after asking; naming the
   // archive on the command line is the same choice.
   if (platform::PathExists(archive)) platform::DeleteFile(archive);

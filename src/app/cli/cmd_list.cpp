@@ -11,11 +11,9 @@
 #include "app/cli/commands.h"
 #include "app/cli/scanned_volume.h"
 #include "app/cli/entry_format.h"
-#include "app/entry_lookup.h"
 #include "app/column_text.h"
 #include "app/entry_sort.h"
-#include "app/folder_listing.h"
-#include "app/view_filter.h"
+#include "app/folder_view.h"
 
 namespace tv::cli {
 namespace {
@@ -65,13 +63,13 @@ std::array<std::string, kViewColumnCount> RowTexts(const TreeNode& node) {
   return row;
 }
 
-void PrintTable(const FolderListing& listing) {
+void PrintTable(const FolderView& view) {
   std::vector<std::array<std::string, kViewColumnCount>> rows;
   std::array<std::size_t, kViewColumnCount> widths{};
   std::array<std::string, kViewColumnCount> header;
   for (int c = 0; c < kViewColumnCount; ++c) header[static_cast<std::size_t>(c)] = kColumnHeaders[static_cast<std::size_t>(c)];
   rows.push_back(header);
-  for (const TreeNode* node : listing.entries) {
+  for (const TreeNode* node : view.Entries()) {
     rows.push_back(RowTexts(*node));
     for (std::string& text : rows.back()) text = EscapeControlCharacters(text);
   }
@@ -90,12 +88,12 @@ void PrintTable(const FolderListing& listing) {
   }
 }
 
-void PrintJson(const FolderListing& listing) {
+void PrintJson(const FolderView& view) {
   std::fputs("[", stdout);
   bool first = true;
-  for (const TreeNode* node : listing.entries) {
+  for (const TreeNode* node : view.Entries()) {
     std::string object = "{\"key\":" + std::to_string(node->key) + ",\"is_dir\":" + (node->IsDirectory() ? "true" : "false") +
-                         ",\"up\":" + (node == listing.upEntry.get() ? "true" : "false");
+                         ",\"up\":" + (view.IsUpEntry(*node) ? "true" : "false");
     const auto row = RowTexts(*node);
     for (std::size_t c = 0; c < row.size(); ++c) {
       object += ",\"" + std::string(kColumnNames[c]) + "\":" + JsonString(row[c]);
@@ -128,32 +126,22 @@ int RunListCommand(const CliArgs& args) {
   CliHost host(OverwritePolicy::No, args.quiet);
   const auto scanned = OpenAndScanVolume("list", args.positional[0], host, exitCode);
   if (!scanned) return exitCode;
-  CFileSystemParser& parser = *scanned->parser;
 
-  TreeNode* folder = &parser.Root();
-  if (args.positional.size() == 2) {
-    const std::string& wanted = args.positional[1];
-    const bool root = wanted.find_first_not_of("\\/") == std::string::npos;
-    folder = root ? &parser.Root() : FindEntry(parser.Root(), wanted);
-    if (folder == nullptr || !folder->IsDirectory()) {
-      std::fprintf(stderr, "vtl list: no folder '%s' on the volume\n", wanted.c_str());
-      return kExitUsage;
-    }
+  FolderView view(*scanned);
+  if (args.positional.size() == 2 && !view.GoTo(args.positional[1])) {
+    std::fprintf(stderr, "vtl list: no folder '%s' on the volume\n", args.positional[1].c_str());
+    return kExitUsage;
   }
-  parser.m_pViewFolder = folder;
-  parser.m_pViewParentFolder = folder->parent != nullptr ? folder->parent : &parser.Root();
-
-  const std::string fileFilter = NormaliseFileFilter(args.Value("--files").value_or("*.*"));
-  const std::string folderFilter = NormaliseFolderFilter(args.Value("--folders").value_or(""));
-  FolderListing listing = ListFolderEntries(parser, ViewFolderText(parser), fileFilter, folderFilter);
-  SortEntries(listing.entries, column, direction);
+  view.SetFilters(args.Value("--files").value_or("*.*"), args.Value("--folders").value_or(""));
+  view.SetSort(column, direction);
+  view.Refresh();
 
   if (args.Has("--json")) {
-    PrintJson(listing);
+    PrintJson(view);
   } else {
-    PrintTable(listing);
-    std::printf("\n%u deleted structures, %u files and %u folders match filter\n",
-                DeletedStructureCount(parser, listing), listing.filesMatched, listing.foldersMatched);
+    PrintTable(view);
+    std::printf("\n%u deleted structures, %u files and %u folders match filter\n", view.DeletedStructures(),
+                view.FilesMatched(), view.FoldersMatched());
   }
   std::fflush(stdout);
   return ReportScanEnd("list", *scanned);

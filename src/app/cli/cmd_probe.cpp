@@ -1,11 +1,9 @@
 // vtl probe VOLUME: names the file system of a volume from its boot sector.
-#include <array>
-#include <cstdint>
 #include <cstdio>
 
 #include "app/cli/commands.h"
 #include "app/cli/open_volume.h"
-#include "log/log.h"
+#include "app/drive_probe.h"
 #include "parser/file_system_parser.h"
 
 namespace tv::cli {
@@ -17,35 +15,21 @@ int RunProbe(const CliArgs& args) {
   }
   const std::string& volume = args.positional[0];
 
-  std::unique_ptr<CDiskDrive> drive = OpenVolumeArgument(volume);
-  if (!drive) {
-    if (IsDriveLetterArgument(volume)) {
-      Log().Format("Unable to open disk %c", volume[0] >= 'a' ? volume[0] - 'a' + 'A' : volume[0]);
-    } else {
-      Log().Format("Unable to open disk %s", volume.c_str());
-    }
-    std::fprintf(stderr, "vtl: cannot open volume '%s'\n", volume.c_str());
-    return kExitUsage;
+  const VolumeProbe probe = ProbeVolume(volume, OpenVolumeArgument);
+  switch (probe.result) {
+    case ProbeResult::NotOpened:
+      std::fprintf(stderr, "vtl: cannot open volume '%s'\n", volume.c_str());
+      return kExitUsage;
+    case ProbeResult::BootSectorUnreadable:
+      std::fprintf(stderr, "vtl: cannot read the boot sector of '%s'\n", volume.c_str());
+      return kExitUsage;
+    case ProbeResult::UnknownFileSystem:
+      std::fprintf(stderr, "vtl: '%s' holds no NTFS, FAT32, FAT16 or FAT12 file system\n", volume.c_str());
+      return kExitUsage;
+    case ProbeResult::Supported:
+      break;
   }
-  Log().Message("Disk opened");
-
-  std::array<std::uint8_t, kBootSectorSize> bootSector{};
-  std::uint32_t sectorsRead = 0;
-  const int read = drive->ReadAt(0, bootSector.data(), 1, &sectorsRead);
-  drive.reset();
-  if (read != kReadOk || sectorsRead != 1) {
-    std::fprintf(stderr, "vtl: cannot read the boot sector of '%s'\n", volume.c_str());
-    return kExitUsage;
-  }
-
-  const std::uint8_t fsType = DetectFileSystem(bootSector);
-  if (fsType == kFsUnknown) {
-    std::fprintf(stderr, "vtl: '%s' holds no NTFS, FAT32, FAT16 or FAT12 file system\n",
-                 volume.c_str());
-    return kExitUsage;
-  }
-  LogDetectedFileSystem(fsType);
-  std::printf("%s\n", FileSystemName(fsType));
+  std::printf("%s\n", FileSystemName(probe.fsType));
   return kExitOk;
 }
 

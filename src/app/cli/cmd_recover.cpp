@@ -66,7 +66,7 @@ int RunRecoverCommand(const CliArgs& args) {
   int exitCode = kExitOk;
   const auto scanned = OpenAndScanVolume("recover", volume, host, exitCode);
   if (!scanned) return exitCode;
-  if (scanned->scanResult == kScanStopped) {
+  if (scanned->lastScanResult == kScanStopped) {
     std::fprintf(stderr, "vtl recover: stopped during the scan; nothing was recovered\n");
     return kExitStopped;
   }
@@ -93,10 +93,10 @@ int RunRecoverCommand(const CliArgs& args) {
   }
   // A scan that ended early may have missed deleted entries: what it found
   // is recovered, and the run does not count as complete.
-  const bool scanEndedEarly = !ScanCompleted(scanned->scanResult);
+  const bool scanEndedEarly = !ScanCompleted(scanned->lastScanResult);
   if (scanEndedEarly) {
     std::fprintf(stderr, "vtl recover: the scan ended early (%s; see the log); entries it did not reach are not "
-                 "recovered\n", ScanResultText(scanned->scanResult).c_str());
+                 "recovered\n", ScanResultText(scanned->lastScanResult).c_str());
   }
   if (request.selection.empty()) {
     if (!args.quiet) std::printf("Nothing to recover: the volume holds no deleted entries.\n");

@@ -1,14 +1,13 @@
 #include "app/cli/open_volume.h"
 
+#include "platform/folders.h"
 #include "platform/text.h"
 
 namespace tv::cli {
 
 bool IsDriveLetterArgument(const std::string& volume) {
 #ifdef _WIN32
-  const char letter = volume.size() == 2 ? volume[0] : '\0';
-  return volume.size() == 2 && volume[1] == ':' &&
-         ((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z'));
+  return volume.size() == 2 && platform::DriveLetterOf(volume) != 0;
 #else
   (void)volume;
   return false;
@@ -21,8 +20,7 @@ std::unique_ptr<CDiskDrive> OpenVolumeArgument(const std::string& volume) {
 
   int opened = -1;
   if (IsDriveLetterArgument(volume)) {
-    const char letter = volume[0];
-    opened = drive->OpenByNumber(static_cast<std::uint8_t>(letter >= 'a' ? letter - 'a' + 'A' : letter));
+    opened = drive->OpenByNumber(static_cast<std::uint8_t>(platform::DriveLetterOf(volume)));
   } else {
 #ifdef _WIN32
     // "\\.\..." names a device; anything else is an image file.

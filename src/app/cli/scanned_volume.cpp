@@ -1,10 +1,10 @@
 #include "app/cli/scanned_volume.h"
 
-#include <array>
 #include <cstdio>
 
 #include "app/cli/commands.h"
 #include "app/cli/open_volume.h"
+#include "app/drive_probe.h"
 #include "app/cli/console_interrupt.h"
 #include "app/parser_factory.h"
 #include "app/scan_run.h"
@@ -13,30 +13,24 @@
 
 namespace tv::cli {
 
-std::unique_ptr<ScannedVolume> OpenAndScanVolume(const std::string& command, const std::string& volume,
+std::unique_ptr<DriveRecord> OpenAndScanVolume(const std::string& command, const std::string& volume,
                                                  CliHost& host, int& exitCode) {
   exitCode = kExitUsage;
   const char* name = command.c_str();
   // A scan logs several lines for every MFT record.
   Log().SetBuffered(true);
-  std::unique_ptr<CDiskDrive> drive = OpenVolumeArgument(volume);
-  if (!drive) {
-    Log().Format("Unable to open disk %s", volume.c_str());
+  VolumeProbe probe = ProbeVolume(volume, OpenVolumeArgument);
+  if (probe.result == ProbeResult::NotOpened) {
     std::fprintf(stderr, "vtl %s: cannot open volume '%s'\n", name, volume.c_str());
     return nullptr;
   }
-  Log().Message("Disk opened");
-  std::array<std::uint8_t, kBootSectorSize> bootSector{};
-  std::uint32_t sectorsRead = 0;
-  if (drive->ReadAt(0, bootSector.data(), 1, &sectorsRead) != kReadOk || sectorsRead != 1) {
+  if (probe.result == ProbeResult::BootSectorUnreadable) {
     std::fprintf(stderr, "vtl %s: cannot read the boot sector of '%s'\n", name, volume.c_str());
     return nullptr;
   }
-  const std::uint8_t fsType = DetectFileSystem(bootSector);
-  LogDetectedFileSystem(fsType);
   DriveRecord record;
   record.volume = volume;
-  record.parser = CreateParser(fsType, std::move(drive), bootSector);
+  record.parser = CreateParser(probe.fsType, std::move(probe.drive), probe.bootSector);
   if (!record.parser) {
     std::fprintf(stderr, "vtl %s: '%s' holds no file system this program reads\n", name, volume.c_str());
     return nullptr;
@@ -47,11 +41,11 @@ std::unique_ptr<ScannedVolume> OpenAndScanVolume(const std::string& command, con
     std::fprintf(stderr, "vtl %s: cannot use the volume '%s': %s (see the log)\n", name, volume.c_str(),
                  what.c_str());
   };
-  if (const std::string unreadable = UnreadableStructures(*record.parser); !unreadable.empty()) {
+  if (const std::string unreadable = record.parser->UnreadableStructures(); !unreadable.empty()) {
     refuseUnreadable(unreadable);
     return nullptr;
   }
-  if (const std::string missing = MissingStructures(*record.parser); !missing.empty()) {
+  if (const std::string missing = record.parser->MissingStructures(); !missing.empty()) {
     std::fprintf(stderr,
                  "vtl %s: warning: on the volume '%s' %s; folders may be incomplete and files that are not "
                  "deleted may be read wrongly (see the log)\n",
@@ -63,26 +57,23 @@ std::unique_ptr<ScannedVolume> OpenAndScanVolume(const std::string& command, con
   RunScanOnWorker(record, OpenVolumeArgument, host);
   host.EndProgress();
   if (record.lastScanResult != kScanStopped && record.parser) {
-    if (const std::string unreadable = UnreadableStructures(*record.parser); !unreadable.empty()) {
+    if (const std::string unreadable = record.parser->UnreadableStructures(); !unreadable.empty()) {
       refuseUnreadable(unreadable);
       return nullptr;
     }
   }
-  auto scanned = std::make_unique<ScannedVolume>();
-  scanned->parser = std::move(record.parser);
-  scanned->scanResult = record.lastScanResult;
   exitCode = kExitOk;
-  return scanned;
+  return std::make_unique<DriveRecord>(std::move(record));
 }
 
-int ReportScanEnd(const std::string& command, const ScannedVolume& scanned) {
-  if (scanned.scanResult == kScanStopped) {
+int ReportScanEnd(const std::string& command, const DriveRecord& scanned) {
+  if (scanned.lastScanResult == kScanStopped) {
     std::fprintf(stderr, "vtl %s: stopped; the entries found so far are listed\n", command.c_str());
     return kExitStopped;
   }
-  if (!ScanCompleted(scanned.scanResult)) {
+  if (!ScanCompleted(scanned.lastScanResult)) {
     std::fprintf(stderr, "vtl %s: the scan ended early (%s; see the log); the entries found so far are listed\n",
-                 command.c_str(), ScanResultText(scanned.scanResult).c_str());
+                 command.c_str(), ScanResultText(scanned.lastScanResult).c_str());
     return kExitSomeFailed;
   }
   return kExitOk;

@@ -7,16 +7,9 @@
 #include <string>
 
 #include "app/cli/cli_host.h"
-#include "parser/file_system_parser.h"
+#include "app/scan_controller.h"
 
 namespace tv::cli {
-
-struct ScannedVolume {
-  std::unique_ptr<CFileSystemParser> parser;
-  // The scan's result (see RunScan); the tree holds what was found even
-  // when it is not 0.
-  int scanResult = 0;
-};
 
 // Null, after telling the user why on standard error, when the volume
 // cannot be opened or read, holds no supported file system, or its
@@ -24,13 +17,14 @@ struct ScannedVolume {
 // scan shows; `exitCode` is then the status to end with (2). Structures that
 // are missing while entries can still be found are a warning only.
 // The scan runs on a worker thread with its progress shown through `host`;
-// Ctrl-C stops it.
-std::unique_ptr<ScannedVolume> OpenAndScanVolume(const std::string& command, const std::string& volume,
+// Ctrl-C stops it. The record's lastScanResult is the scan's result (see
+// RunScan); the tree holds what was found even when it is not 0.
+std::unique_ptr<DriveRecord> OpenAndScanVolume(const std::string& command, const std::string& volume,
                                                  CliHost& host, int& exitCode);
 
 // For a command that has shown the entries found: tells the user on
 // standard error when the scan was stopped or ended early, and gives the
 // status to end with (0, 1 or 130).
-int ReportScanEnd(const std::string& command, const ScannedVolume& scanned);
+int ReportScanEnd(const std::string& command, const DriveRecord& scanned);
 
 }  // namespace tv::cli

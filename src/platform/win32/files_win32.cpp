@@ -64,17 +64,6 @@ FileHandle FromHandle(HANDLE handle) {
   return handle == INVALID_HANDLE_VALUE ? kInvalidFile : reinterpret_cast<FileHandle>(handle);
 }
 
-FILETIME Split(FileTime time) {
-  FILETIME parts;
-  parts.dwLowDateTime = static_cast<DWORD>(time & 0xFFFFFFFFu);
-  parts.dwHighDateTime = static_cast<DWORD>(time >> 32);
-  return parts;
-}
-
-FileTime Join(const FILETIME& parts) {
-  return (static_cast<FileTime>(parts.dwHighDateTime) << 32) | parts.dwLowDateTime;
-}
-
 // The serial number of the volume that holds `path`.
 bool VolumeSerial(const std::string& path, std::uint64_t* serial) {
   const WString wide = ToWide(path);
@@ -222,7 +211,7 @@ bool SetFileTimes(FileHandle file, const FileTime* creation, const FileTime* acc
   const FILETIME* given[3] = {};
   for (int i = 0; i < 3; ++i) {
     if (times[i] == nullptr) continue;
-    parts[i] = Split(*times[i]);
+    parts[i] = win32::ToFiletime(*times[i]);
     given[i] = &parts[i];
   }
   return ::SetFileTime(ToHandle(file), given[0], given[1], given[2]) != FALSE;
@@ -232,9 +221,9 @@ bool GetFileTimes(const std::string& path, FileTime* creation, FileTime* access,
   const WString wide = LongPathForm(ToWide(path));
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!::GetFileAttributesExW(Wide(wide), GetFileExInfoStandard, &data)) return false;
-  if (creation != nullptr) *creation = Join(data.ftCreationTime);
-  if (access != nullptr) *access = Join(data.ftLastAccessTime);
-  if (write != nullptr) *write = Join(data.ftLastWriteTime);
+  if (creation != nullptr) *creation = win32::FromFiletime(data.ftCreationTime);
+  if (access != nullptr) *access = win32::FromFiletime(data.ftLastAccessTime);
+  if (write != nullptr) *write = win32::FromFiletime(data.ftLastWriteTime);
   return true;
 }
 

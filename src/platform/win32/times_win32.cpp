@@ -3,41 +3,26 @@
 
 namespace tv::platform {
 
-namespace {
-
-FILETIME Split(FileTime time) {
-  FILETIME parts;
-  parts.dwLowDateTime = static_cast<DWORD>(time & 0xFFFFFFFFu);
-  parts.dwHighDateTime = static_cast<DWORD>(time >> 32);
-  return parts;
-}
-
-FileTime Join(const FILETIME& parts) {
-  return (static_cast<FileTime>(parts.dwHighDateTime) << 32) | parts.dwLowDateTime;
-}
-
-}  // namespace
-
 FileTime CurrentFileTime() {
   FILETIME now;
   ::GetSystemTimeAsFileTime(&now);
-  return Join(now);
+  return win32::FromFiletime(now);
 }
 
 // 0 is "unknown" and stays so; a time the system cannot convert comes back
 // unchanged.
 FileTime UtcToLocal(FileTime utc) {
   if (utc == 0) return 0;
-  const FILETIME source = Split(utc);
+  const FILETIME source = win32::ToFiletime(utc);
   FILETIME local;
-  return ::FileTimeToLocalFileTime(&source, &local) ? Join(local) : utc;
+  return ::FileTimeToLocalFileTime(&source, &local) ? win32::FromFiletime(local) : utc;
 }
 
 FileTime LocalToUtc(FileTime local) {
   if (local == 0) return 0;
-  const FILETIME source = Split(local);
+  const FILETIME source = win32::ToFiletime(local);
   FILETIME utc;
-  return ::LocalFileTimeToFileTime(&source, &utc) ? Join(utc) : local;
+  return ::LocalFileTimeToFileTime(&source, &utc) ? win32::FromFiletime(utc) : local;
 }
 
 }  // namespace tv::platform

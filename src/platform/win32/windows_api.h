@@ -22,6 +22,15 @@ inline const wchar_t* Wide(const WString& text) { return reinterpret_cast<const 
 
 inline HANDLE ToHandle(std::intptr_t file) { return reinterpret_cast<HANDLE>(file); }
 
+inline FILETIME ToFiletime(FileTime time) {
+  FILETIME parts;
+  parts.dwLowDateTime = LowHalf(time);
+  parts.dwHighDateTime = HighHalf(time);
+  return parts;
+}
+
+inline FileTime FromFiletime(const FILETIME& parts) { return JoinHalves(parts.dwHighDateTime, parts.dwLowDateTime); }
+
 // A folder with one trailing separator; empty (a failed query) stays empty.
 inline std::string WithSeparator(std::string folder) {
   if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';

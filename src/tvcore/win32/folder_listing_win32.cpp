@@ -18,9 +18,8 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
     entry.attributes = found.dwFileAttributes;
     entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.isLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-    entry.lastWrite = (static_cast<FileTime>(found.ftLastWriteTime.dwHighDateTime) << 32) |
-                      found.ftLastWriteTime.dwLowDateTime;
+    entry.size = JoinHalves(found.nFileSizeHigh, found.nFileSizeLow);
+    entry.lastWrite = JoinHalves(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
     entry.shortName = win32::FromWindows(found.cAlternateFileName);
     entries.push_back(std::move(entry));
   } while (::FindNextFileW(search, &found));
