@@ -9,9 +9,8 @@ namespace tv {
 FolderView::FolderView(DriveRecord& drive) : m_drive(drive) { ShowRoot(); }
 
 bool FolderView::Scan(const DriveOpener& open, WorkflowHost& host) {
-  m_listing = FolderListing{};
-  m_pFolder = nullptr;
-  m_pParentFolder = nullptr;
+  // The scan may free the tree that the listing points into.
+  ShowNothing();
   const bool done = RunScanOnWorker(m_drive, open, host);
   ShowRoot();
   return done;
@@ -76,10 +75,14 @@ void FolderView::ShowRoot() {
   if (m_drive.parser) {
     Show(m_drive.parser->Root());
   } else {
-    m_listing = FolderListing{};
-    m_pFolder = nullptr;
-    m_pParentFolder = nullptr;
+    ShowNothing();
   }
+}
+
+void FolderView::ShowNothing() {
+  m_listing = FolderListing{};
+  m_pFolder = nullptr;
+  m_pParentFolder = nullptr;
 }
 
 void FolderView::Show(TreeNode& folder) {

@@ -86,6 +86,8 @@ class FolderView {
   // Makes `folder` the shown one and empties the listing, which belongs to
   // the folder left.
   void Show(TreeNode& folder);
+  // No folder and no entries.
+  void ShowNothing();
 
   DriveRecord& m_drive;
   TreeNode* m_pFolder = nullptr;
