@@ -57,6 +57,8 @@ class FolderView {
   // The rows of the list, the up entry first in a subfolder.
   const std::vector<TreeNode*>& Entries() const { return m_listing.entries; }
   bool IsUpEntry(const TreeNode& entry) const { return &entry == m_listing.upEntry.get(); }
+  // The ".." row of the listing; null in the root and before a Refresh.
+  const TreeNode* UpEntry() const { return m_listing.upEntry.get(); }
   // The counts of the status line, from the last Refresh: the folder's
   // deleted structures (the up entry is not one), and the deleted files and
   // folders that match the filters.

@@ -8,13 +8,18 @@
 
 namespace tv {
 
-std::string PrepareDefaultLogPath(const std::string& tvcorePath) {
+std::string DefaultLogPath(const std::string& tvcorePath) {
   std::string path = kLogFileName;
   if (const auto productFolder = ProductDataFolder(tvcorePath, "GetLogFilesFolder")) {
     const std::string logFolder = platform::JoinPath(*productFolder, "Logs");
     platform::CreateDirectory(logFolder);  // an existing folder is fine
     path = platform::JoinPath(logFolder, kLogFileName);
   }
+  return path;
+}
+
+std::string PrepareDefaultLogPath(const std::string& tvcorePath) {
+  const std::string path = DefaultLogPath(tvcorePath);
   platform::DeleteFile(path);
   return path;
 }

@@ -7,11 +7,14 @@ namespace tv {
 
 inline constexpr const char* kLogFileName = "log_vtl.log";
 
-// "log_vtl.log" in ".../Vardelin/vtl/Logs/" of the user's application-data
-// folder when tvcore loads from `tvcorePath` with its log-folder export (the
-// folders are made when missing), else "log_vtl.log" in the current
-// directory. Any file already at that path is deleted, so that every run
-// starts a fresh log.
+// Where the default log lives: "log_vtl.log" in ".../Vardelin/vtl/Logs/" of
+// the user's application-data folder when tvcore loads from `tvcorePath`
+// with its log-folder export (the folders are made when missing), else
+// "log_vtl.log" in the current directory.
+std::string DefaultLogPath(const std::string& tvcorePath);
+
+// DefaultLogPath, with any file already at that path deleted, so that every
+// run starts a fresh log.
 std::string PrepareDefaultLogPath(const std::string& tvcorePath);
 
 // Starts the operation log at `path`, appending to a file that is there.

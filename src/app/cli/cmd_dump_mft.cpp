@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/cli/commands.h"
-#include "app/cli/open_volume.h"
+#include "app/open_volume.h"
 #include "app/mft_dump.h"
 #include "app/recover_selection.h"
 #include "parser/file_system_parser.h"

@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "app/cli/commands.h"
-#include "app/cli/open_volume.h"
+#include "app/open_volume.h"
 #include "app/drive_probe.h"
 #include "parser/file_system_parser.h"
 

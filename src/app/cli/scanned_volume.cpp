@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "app/cli/commands.h"
-#include "app/cli/open_volume.h"
+#include "app/open_volume.h"
 #include "app/drive_probe.h"
 #include "app/cli/console_interrupt.h"
 #include "app/parser_factory.h"

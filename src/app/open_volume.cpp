@@ -1,9 +1,9 @@
-#include "app/cli/open_volume.h"
+#include "app/open_volume.h"
 
 #include "platform/folders.h"
 #include "platform/text.h"
 
-namespace tv::cli {
+namespace tv {
 
 bool IsDriveLetterArgument(const std::string& volume) {
 #ifdef _WIN32
@@ -35,4 +35,4 @@ std::unique_ptr<CDiskDrive> OpenVolumeArgument(const std::string& volume) {
   return drive;
 }
 
-}  // namespace tv::cli
+}  // namespace tv

@@ -1,4 +1,5 @@
-// Opens the VOLUME argument of a vtl command for reading.
+// Opens a volume for reading as the user names it: a drive letter, a device
+// or an image file.
 #pragma once
 
 #include <memory>
@@ -6,7 +7,7 @@
 
 #include "disk/disk_drive.h"
 
-namespace tv::cli {
+namespace tv {
 
 // True for a drive letter such as "D:" (Windows only; elsewhere always false).
 bool IsDriveLetterArgument(const std::string& volume);
@@ -15,4 +16,4 @@ bool IsDriveLetterArgument(const std::string& volume);
 // ("D:") or a device path ("\\.\D:"). Null when it cannot be opened.
 std::unique_ptr<CDiskDrive> OpenVolumeArgument(const std::string& volume);
 
-}  // namespace tv::cli
+}  // namespace tv
