@@ -3,8 +3,10 @@
 #pragma once
 
 // Dialog templates, menu, icon, accelerators.
+#define IDD_ABOUTBOX 100
 #define IDD_VANTREL_DIALOG 102
 #define IDD_CONFIRM_OVERWRITE 103
+#define IDD_MFT_DUMP 141
 #define IDR_MAINFRAME 128
 #define IDR_MAIN_MENU 129
 #define IDR_ACCELERATORS 130
@@ -31,6 +33,24 @@
 #define IDC_VIEW_TOOLBAR 1043
 #define IDC_PROGRESS 1044
 #define IDC_STOP 107
+
+// Static texts that the code never addresses.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Controls of the About box.
+#define IDC_ABOUT_HOME 1024
+#define IDC_ABOUT_MAIL 1025
+#define IDC_ABOUT_TITLE 1028
+#define IDC_ABOUT_COPYRIGHT 1029
+#define IDC_ABOUT_DIAGNOSTICS 1033
+
+// Controls of the MFT dump tool.
+#define IDC_DUMP_VOLUMES 1000
+#define IDC_DUMP_PROGRESS 1002
+#define IDC_DUMP_START 1003
+#define IDC_DUMP_STATUS 1009
 
 // Controls of the overwrite question.
 #define IDC_OVERWRITE_TEXT 1051
@@ -71,5 +91,8 @@
 #define IDS_DRIVE_NOT_SUPPORTED 32788
 #define IDS_FOLDER_STATUS 32789
 #define IDS_SCANNING_DRIVE 32790
+#define IDS_DIAG_QUESTION 32791
+#define IDS_DIAG_CAPTION 32792
+#define IDS_DIAG_FILTER 32793
 #define IDS_MAIL_SUBJECT 32794
 #define IDS_COLUMN_CREATED 32797

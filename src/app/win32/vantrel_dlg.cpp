@@ -4,7 +4,9 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "about_dlg.h"
 #include "app/log_location.h"
+#include "mft_dump_dlg.h"
 #include "log/log.h"
 #include "parser/break_flag.h"
 #include "parser/product_folder.h"
@@ -35,8 +37,6 @@ std::string ReadRegistrationString(const char* key) {
 DriveSlot::DriveSlot(char driveLetter) : letter(driveLetter), record{}, view(record) {
   record.volume = std::string(1, driveLetter) + ":";
 }
-
-std::string ProductStrings::WindowTitle() const { return title + " " + version + " " + versionDescription; }
 
 CVantrelDlg::CVantrelDlg() : CDialog(IDD_VANTREL_DIALOG, nullptr) {}
 
@@ -275,8 +275,6 @@ void CVantrelDlg::InsertMenus() {
       ::InsertMenuW(file, static_cast<UINT>(last + 1), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
     }
   }
-  // The MFT dump dialog is not part of this build yet.
-  ::EnableMenuItem(menu, ID_MFT_DUMP, MF_BYCOMMAND | MF_GRAYED);
   ::DrawMenuBar(Handle());
 }
 
@@ -334,6 +332,12 @@ bool CVantrelDlg::OnCommand(int id, int code, HWND /*control*/) {
     case ID_ABOUT:
       ShowAbout();
       return true;
+    case ID_MFT_DUMP: {
+      if (m_bBusy) return true;
+      CMFTDumpDlg dump(Handle());
+      dump.RunBox();
+      return true;
+    }
     case ID_VIEW_SMALL_ICONS:
     case ID_VIEW_ICONS:
     case ID_VIEW_LIST:
@@ -427,11 +431,8 @@ void CVantrelDlg::OpenWebAddress(const std::string& address) {
 }
 
 void CVantrelDlg::ShowAbout() {
-  // The full About box comes with the next release; until then the same
-  // product strings in a message box.
-  std::string text = m_product.WindowTitle() + "\n" + m_product.copyright + "\n\n" + m_product.homeUrl + "\n" +
-                     m_product.supportEmail;
-  ShowBox(Handle(), text, "About", MB_OK | MB_ICONINFORMATION);
+  CAboutDlg about(Handle(), m_product);
+  about.RunBox();
 }
 
 void CVantrelDlg::SetViewMode(int command) {

@@ -17,6 +17,7 @@
 #include "app/scan_controller.h"
 #include "dialog_base.h"
 #include "my_static.h"
+#include "product_strings.h"
 #include "resize_context.h"
 
 namespace tv::gui {
@@ -27,12 +28,6 @@ struct DriveSlot {
   char letter;
   DriveRecord record;
   FolderView view;
-};
-
-// The product strings read from tvcore at start-up.
-struct ProductStrings {
-  std::string supportEmail, supportUrl, homeUrl, copyright, title, version, versionDescription;
-  std::string WindowTitle() const;
 };
 
 class CVantrelDlg : public CDialog {
