@@ -8,8 +8,11 @@ namespace tv::gui {
 
 struct ProductStrings {
   std::string supportEmail, supportUrl, homeUrl, copyright, title, version, versionDescription;
-  // Title, version and version description, each after a blank.
-  std::string WindowTitle() const { return title + " " + version + " " + versionDescription; }
+  // Title, version and version description, each after a blank (none
+  // after the version when there is no description).
+  std::string WindowTitle() const {
+    return title + " " + version + (versionDescription.empty() ? "" : " " + versionDescription);
+  }
 };
 
 }  // namespace tv::gui

@@ -6,6 +6,7 @@
 
 #include "about_dlg.h"
 #include "app/log_location.h"
+#include "app/version.h"
 #include "mft_dump_dlg.h"
 #include "log/log.h"
 #include "parser/break_flag.h"
@@ -239,8 +240,11 @@ void CVantrelDlg::ReadProductStrings() {
   m_product.title = ReadRegistrationString("ProgramTitle");
   m_product.version = ReadRegistrationString("Version");
   m_product.versionDescription = ReadRegistrationString("VersionDesc");
-  // Without a program title in the settings the caption of the template stays.
-  if (!m_product.title.empty()) SetWindowTextOf(Handle(), m_product.WindowTitle());
+  // Settings without the program's own strings (no installer wrote them)
+  // still give a title.
+  if (m_product.title.empty()) m_product.title = "Vantrel";
+  if (m_product.version.empty()) m_product.version = kVersionString;
+  SetWindowTextOf(Handle(), m_product.WindowTitle());
 
   wchar_t module[MAX_PATH] = {};
   const DWORD length = ::GetModuleFileNameW(nullptr, module, MAX_PATH);
