@@ -9,6 +9,7 @@
 
 #if defined(_WIN32)
 #include "tvcore/win32/module_resources.h"
+#include "tvcore/win32/toolbox_win32.h"
 #endif
 
 namespace {
@@ -105,6 +106,14 @@ int TVCORE_CALL GetString(int product, int id, char* buffer, unsigned* length) {
 #if defined(_WIN32)
 void* TVCORE_CALL GetIcon(int index) {
   return Guarded(static_cast<void*>(nullptr), [&](Library&) { return tv::tvcore::LibraryIcon(index); });
+}
+
+int TVCORE_CALL InsertToolboxMenu(void* mainMenu, char* sharedDataFolder) {
+  return Guarded(-1, [&](Library&) { return tv::tvcore::win32::InsertToolboxMenu(mainMenu, sharedDataFolder); });
+}
+
+int TVCORE_CALL OnToolboxProducts(int command) {
+  return Guarded(0, [&](Library& library) { return tv::tvcore::win32::OnToolboxCommand(command, library.store()); });
 }
 #endif
 

@@ -57,6 +57,18 @@ TVCORE_EXPORT void* TVCORE_CALL GetIcon(int index);
 TVCORE_EXPORT int TVCORE_CALL TVdiag(const char* path, int pack, const char* caption, const char* kind, int build);
 TVCORE_EXPORT int TVCORE_CALL toZIP(const char* source, const char* archive);
 
+#if defined(_WIN32)
+// The toolbox menu of the maker's products. `mainMenu` is the HMENU of the
+// caller's menu bar; "\Talvenor" is appended to `sharedDataFolder`, which is
+// taken as a buffer of 260 bytes (MAX_PATH) however large it is. 0 when the
+// "&Toolbox" popup was inserted at position 1, -1 when there is no toolbox
+// (or the folder would not fit) and the menu is unchanged.
+TVCORE_EXPORT int TVCORE_CALL InsertToolboxMenu(void* mainMenu, char* sharedDataFolder);
+// Handles a toolbox command (2000 to 2100) of the last menu built: starts the
+// product or offers its web site. 1 when handled, 0 for any other command.
+TVCORE_EXPORT int TVCORE_CALL OnToolboxProducts(int command);
+#endif
+
 }  // extern "C"
 
 namespace tv::tvcore::api {
@@ -64,6 +76,8 @@ namespace tv::tvcore::api {
 using InitializeFn = int(TVCORE_CALL*)(int code);
 using ReadProfileStringFn = int(TVCORE_CALL*)(const char* section, const char* key, const char* defaultValue,
                                               char* buffer, int size, int decode);
+using InsertToolboxMenuFn = int(TVCORE_CALL*)(void* mainMenu, char* sharedDataFolder);
+using OnToolboxProductsFn = int(TVCORE_CALL*)(int command);
 using TVdiagFn = int(TVCORE_CALL*)(const char* path, int pack, const char* caption, const char* kind, int build);
 
 }  // namespace tv::tvcore::api

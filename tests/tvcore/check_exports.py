@@ -11,7 +11,8 @@ EXPORTS = {
     "GetRegistryName", "GetSupportEMAIL", "GetSupportURL", "GetHomeURL", "GetCurLang", "GetString",
     "TVdiag", "toZIP",
 }
-WINDOWS_ONLY = {"GetIcon"}
+# The Linux front end has no menus, so the toolbox menu is left out of the .so.
+WINDOWS_ONLY = {"GetIcon", "InsertToolboxMenu", "OnToolboxProducts"}
 
 
 def exported_names(tool, library):

@@ -16,12 +16,7 @@ constexpr int kMaxResourceString = 1024;
 
 constexpr std::array<int, 1> kIcons = {TVCORE_ICON_PRODUCT};
 
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
+HMODULE ThisModule() { return static_cast<HMODULE>(LibraryModule()); }
 
 class ModuleStrings : public StringSource {
  public:
@@ -33,6 +28,13 @@ class ModuleStrings : public StringSource {
 };
 
 }  // namespace
+
+void* LibraryModule() {
+  HMODULE module = nullptr;
+  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&LibraryModule), &module);
+  return module;
+}
 
 const StringSource& LibraryStrings() {
   static const ModuleStrings strings;
