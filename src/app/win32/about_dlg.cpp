@@ -74,10 +74,11 @@ HBRUSH CAboutDlg::OnCtlColorStatic(HDC dc, HWND control) {
   return nullptr;
 }
 
-bool CAboutDlg::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM /*lParam*/, INT_PTR& result) {
+bool CAboutDlg::OnMessage(UINT message, WPARAM /*wParam*/, LPARAM lParam, INT_PTR& result) {
   if (message != WM_LBUTTONDOWN) return false;
-  POINT click{};
-  ::GetCursorPos(&click);
+  // Where the button went down, in the box's client area.
+  POINT click{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  ::ClientToScreen(Handle(), &click);
   if (m_homeLink.Contains(click)) {
     Open(Handle(), LoadResourceString(IDS_HOME_URL));
   } else if (m_mailLink.Contains(click)) {
