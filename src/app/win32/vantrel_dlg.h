@@ -74,6 +74,8 @@ class CVantrelDlg : public CDialog {
   void EnableScanCommand(bool enable);
   void EnableUndelete(bool enable);
   void ShowListing();
+  // Lists the drive's current folder under the window's filters and sort.
+  void RefreshView(DriveSlot& drive);
   void EmptyList();
   void SetFolderStatus();
   void Refilter();
@@ -102,6 +104,9 @@ class CVantrelDlg : public CDialog {
   bool m_bFilterPending = false;
   bool m_bFillingTree = false;
   int m_viewMode = 59411;
+  // The sort belongs to the window: every drive's listing follows it.
+  ViewColumn m_sortColumn = ViewColumn::Name;
+  SortDirection m_sortDirection = SortDirection::None;
 
   ProductStrings m_product;
   std::wstring m_helpPath;

@@ -58,8 +58,7 @@ void CVantrelDlg::OnDriveSelected() {
     m_readyOverlay.Hide();
     m_unsupportedOverlay.Hide();
     if (m_bBusy) return;
-    drive->view.SetFilters(WindowTextOf(Item(IDC_FILE_FILTER)), WindowTextOf(Item(IDC_FOLDER_FILTER)));
-    drive->view.Refresh();
+    RefreshView(*drive);
     ShowListing();
     SetScanCommandText(L"Rescan %c:", static_cast<wchar_t>(drive->letter));
     EnableScanCommand(true);
@@ -139,9 +138,14 @@ void CVantrelDlg::Refilter() {
   if (m_bBusy || m_pCurrent == nullptr || !m_pCurrent->record.parser || !m_pCurrent->record.parser->ScanStarted()) {
     return;
   }
-  m_pCurrent->view.SetFilters(WindowTextOf(Item(IDC_FILE_FILTER)), WindowTextOf(Item(IDC_FOLDER_FILTER)));
-  m_pCurrent->view.Refresh();
+  RefreshView(*m_pCurrent);
   ShowListing();
+}
+
+void CVantrelDlg::RefreshView(DriveSlot& drive) {
+  drive.view.SetFilters(WindowTextOf(Item(IDC_FILE_FILTER)), WindowTextOf(Item(IDC_FOLDER_FILTER)));
+  drive.view.SetSort(m_sortColumn, m_sortDirection);
+  drive.view.Refresh();
 }
 
 void CVantrelDlg::ClearFilter() {
@@ -171,7 +175,11 @@ void CVantrelDlg::OnGetDispInfo(NMLVDISPINFOW& info) {
 
 void CVantrelDlg::OnColumnClick(int column) {
   if (m_bBusy || m_pCurrent == nullptr || column < 0 || column >= kViewColumnCount) return;
-  m_pCurrent->view.SortBy(static_cast<ViewColumn>(column));
+  FolderView& view = m_pCurrent->view;
+  view.SetSort(m_sortColumn, m_sortDirection);
+  view.SortBy(static_cast<ViewColumn>(column));
+  m_sortColumn = view.SortColumn();
+  m_sortDirection = view.Direction();
   ShowListing();
 }
 
@@ -192,7 +200,7 @@ void CVantrelDlg::OnListDoubleClick() {
   const std::vector<TreeNode*> selected = SelectedEntries();
   if (!selected.empty() && m_pCurrent->view.Open(*selected.front())) {
     EmptyList();
-    m_pCurrent->view.Refresh();
+    RefreshView(*m_pCurrent);
     ShowListing();
     return;
   }

@@ -132,8 +132,7 @@ void CVantrelDlg::ScanCommand() {
   // The drive shown may have changed while the scan ran; the scanned one
   // is shown again.
   m_pCurrent = drive;
-  drive->view.SetFilters(WindowTextOf(Item(IDC_FILE_FILTER)), WindowTextOf(Item(IDC_FOLDER_FILTER)));
-  drive->view.Refresh();
+  RefreshView(*drive);
   SetScanCommandText(L"Rescan %c:", letter);
   EnableScanCommand(true);
   EnableUndelete(true);
@@ -202,6 +201,8 @@ void CVantrelDlg::UndeleteCommand() {
   CFileSystemParser& parser = *drive.record.parser;
   RunOnWorker([&] { RecoverSelection(parser, request, host); }, host);
   EndWork();
+  // The folder's counts come back once the recovery is over.
+  if (!Ended()) SetFolderStatus();
 }
 
 }  // namespace tv::gui
