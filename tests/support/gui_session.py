@@ -142,7 +142,7 @@ class GuiSession:
         shutil.rmtree(self.prefix, ignore_errors=True)
         os.makedirs(self.work, exist_ok=True)
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", DISPLAY=self.display,
-                        WINEDLLOVERRIDES="mscoree,mshtml=")
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
         self.env.setdefault("TZ", "UTC")
         subprocess.run([self.wine, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=BOOT_TIMEOUT, check=True)
