@@ -28,7 +28,7 @@ sys.path.insert(0, HERE)
 from bad_sectors import SKIP  # noqa: E402
 from gui_session import GuiError, GuiSession, escape, unescape, windows_path, xvfb_missing  # noqa: E402
 from script_support import scrambled  # noqa: E402
-from vantrel_gui import IDOK, IDYES, Program  # noqa: E402
+from vantrel_gui import IDOK, IDYES, Program, start_program  # noqa: E402
 from vtl_e2e import Failures, unpack_fixture  # noqa: E402
 
 ABOUT, MFT_DUMP, HELP_CONTENTS = 32773, 32798, 32787
@@ -171,14 +171,6 @@ def check_help(gui, failures, main):
                    unescape(gui.command("windows")))
 
 
-def start(gui, program):
-    gui.launch(program.exe)
-    main = gui.command("wait-main 60000", wait=60)
-    if main == "timeout":
-        raise GuiError("the main window did not appear")
-    return main
-
-
 def main():
     data, work, screenshots, wine, driver, vantrel, tvcore, vtl, help_file, marker = sys.argv[1:11]
     if xvfb_missing():
@@ -195,7 +187,7 @@ def main():
     with GuiSession("dialogs", work, wine, driver, screenshots, drives=ntfs_drive) as gui:
         try:
             started = set_opener(gui, marker, work)
-            main_window = start(gui, program)
+            _, main_window = start_program(gui, program.exe)
             title = gui.text(main_window)
             want = "%s %s %s" % (SETTINGS["ProgramTitle"], SETTINGS["Version"], SETTINGS["VersionDesc"])
             failures.check(title == want, "the window title is %r, not %r" % (title, want))
@@ -209,7 +201,7 @@ def main():
     fat_drive = {"d": (fat, os.path.join(work, "root_fat"))}
     with GuiSession("dialogs-fat", work, wine, driver, screenshots, drives=fat_drive) as gui:
         try:
-            main_window = start(gui, program)
+            _, main_window = start_program(gui, program.exe)
             gui.command("post-command %s %d" % (main_window, MFT_DUMP))
             box = gui.find_box("MFTDump", 30)
             if failures.check(box is not None, "no MFT dump dialog on the FAT machine"):

@@ -24,7 +24,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 sys.path.insert(0, HERE)
 from bad_sectors import SKIP  # noqa: E402
 from gui_session import GuiError, GuiSession, unescape, windows_path, xvfb_missing  # noqa: E402
-from vantrel_gui import IDOK, LOG_NAME, MACHINE_INFO, Program  # noqa: E402
+from vantrel_gui import IDOK, LOG_NAME, MACHINE_INFO, Program, close_program, start_program  # noqa: E402
 from vtl_e2e import Failures  # noqa: E402
 
 INTERFACE_READY = "End of preparing interface"
@@ -39,27 +39,8 @@ def read(path):
         return None
 
 
-def start(gui, program, *args):
-    """Starts the program and waits for its window and its log's last line
-    of start-up; answers (the process, the main window)."""
-    process = gui.launch(program.exe, *args)
-    main = gui.command("wait-main 60000", wait=60)
-    if main == "timeout":
-        raise GuiError("the main window did not appear (program %s)" %
-                       ("running" if process.poll() is None else "ended %s" % process.returncode))
-    return process, main
-
-
 def wait_log(gui, path, text, seconds=20):
     return gui.wait_until(lambda: text in (read(path) or ""), seconds) is not None
-
-
-def close(gui, failures, process, main):
-    gui.command("close %s" % main)
-    try:
-        process.wait(30)
-    except subprocess.TimeoutExpired:
-        failures.add("the program did not end on closing its window")
 
 
 def main():
@@ -76,7 +57,7 @@ def main():
             log = os.path.join(gui.app_data(), "Vardelin", "vtl", "Logs", LOG_NAME)
 
             # A second copy while the first runs.
-            first, main = start(gui, program)
+            first, main = start_program(gui, program.exe)
             failures.check(wait_log(gui, log, INTERFACE_READY), "the default log %s got no start-up lines" % log)
             before = read(log)
             windows = gui.command("windows")
@@ -89,31 +70,31 @@ def main():
                            (unescape(gui.command("windows")), unescape(windows)))
             failures.check(read(log) == before, "a second copy changed the first copy's log")
             failures.check(gui.process_count("Vantrel.exe") == 1, "%d copies run" % gui.process_count("Vantrel.exe"))
-            close(gui, failures, first, main)
+            close_program(gui, failures, first, main)
 
             # A plain start after that one: the earlier run's lines are gone.
             with open(log, "a", encoding="utf-8") as f:
                 f.write("a line of the earlier run\n")
-            process, main = start(gui, program)
+            process, main = start_program(gui, program.exe)
             failures.check(wait_log(gui, log, INTERFACE_READY), "the second plain start wrote no start-up lines")
             text = read(log) or ""
             failures.check("a line of the earlier run" not in text and text.count(MACHINE_INFO) == 1,
                            "the second plain start's log holds %d machine-info blocks, the earlier run's line: %s" %
                            (text.count(MACHINE_INFO), "a line of the earlier run" in text))
-            close(gui, failures, process, main)
+            close_program(gui, failures, process, main)
             default_after = read(log)
 
             # The first word of the command line names the log.
             named = os.path.join(work, "named.log")
             with open(named, "w", encoding="utf-8") as f:
                 f.write("a line already there\n")
-            process, main = start(gui, program, windows_path(named), "more", "words")
+            process, main = start_program(gui, program.exe, windows_path(named), "more", "words")
             failures.check(wait_log(gui, named, INTERFACE_READY), "the log named on the command line got no lines")
             text = read(named) or ""
             failures.check(text.startswith("a line already there\n") and text.count(MACHINE_INFO) == 1,
                            "the named log: %d machine-info blocks, begins %r" % (text.count(MACHINE_INFO), text[:40]))
             failures.check(read(log) == default_after, "a start with a named log changed the default log")
-            close(gui, failures, process, main)
+            close_program(gui, failures, process, main)
 
             # Without tvcore.dll.
             current = os.path.join(work, "current folder")

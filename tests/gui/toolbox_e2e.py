@@ -11,7 +11,6 @@ Choosing a product that is not installed shows "Product Not Installed"
 with its name and description.
 """
 import os
-import subprocess
 import sys
 import time
 
@@ -20,7 +19,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 sys.path.insert(0, HERE)
 from bad_sectors import SKIP  # noqa: E402
 from gui_session import GuiError, GuiSession, unescape, xvfb_missing  # noqa: E402
-from vantrel_gui import IDCANCEL, Program  # noqa: E402
+from vantrel_gui import IDCANCEL, Program, close_program, start_program  # noqa: E402
 from vtl_e2e import Failures  # noqa: E402
 
 # The older file: another product installed, and a definition that must not be used.
@@ -69,16 +68,9 @@ NOT_INSTALLED = ("The product is not installed. Would you like to open Beta Find
 
 
 def run_program(gui, failures, program, check):
-    process = gui.launch(program.exe)
-    main = gui.command("wait-main 60000", wait=60)
-    if main == "timeout":
-        raise GuiError("the main window did not appear")
+    process, main = start_program(gui, program.exe)
     check(main)
-    gui.command("close %s" % main)
-    try:
-        process.wait(30)
-    except subprocess.TimeoutExpired:
-        failures.add("the program did not end on closing its window")
+    close_program(gui, failures, process, main)
 
 
 def main():

@@ -14,6 +14,7 @@ import json
 import os
 import re
 import shutil
+import subprocess
 
 from gui_session import GuiError, escape, unescape
 
@@ -90,6 +91,26 @@ class Program:
         if status != 0:
             raise GuiError("vtl scan %s exited %d: %s" % (volume, status, err))
         return {entry["path"]: entry for entry in json.loads(out)}
+
+
+def start_program(gui, exe, *args, cwd=None):
+    """Starts EXE (the program) and waits for its main window; answers (the
+    process, the main window's hwnd)."""
+    process = gui.launch(exe, *args, cwd=cwd)
+    main = gui.command("wait-main 60000", wait=60)
+    if main == "timeout":
+        raise GuiError("the main window did not appear (program %s)" %
+                       ("running" if process.poll() is None else "ended %s" % process.returncode))
+    return process, main
+
+
+def close_program(gui, failures, process, main):
+    """Closes the main window; the program must end."""
+    gui.command("close %s" % main)
+    try:
+        process.wait(30)
+    except subprocess.TimeoutExpired:
+        failures.add("the program did not end on closing its window")
 
 
 def folder_status(letter, counts):
