@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <vector>
 
 #include "disk/le_reader.h"
 #include "log/log.h"
@@ -157,28 +158,39 @@ bool CNTFSParser::ExtractMftRunList(std::unique_ptr<std::uint8_t[]> recordZero, 
 
 void CNTFSParser::BuildMftSectorTable() {
   Log().Message("CNTFSParser::PrepareVolume() - formation of the m_lpMftSectorsList...");
-  const std::uint64_t totalClusters = TotalClusters();
+  // Records lie only where both the volume and the device have sectors: a
+  // damaged boot sector may claim a far larger volume than the device or
+  // image holds, and records past its end could never be read.
+  const std::uint64_t clusters = ClustersOnDevice();
   // The table can name every pair of sectors of the volume at most once.
   const std::uint64_t maxRecords =
       std::min<std::uint64_t>(m_nDiskSizeSectors / kSectorsPerRecord, std::numeric_limits<std::uint32_t>::max());
   try {
-    for (const Run& run : m_mftRunList) {
-      std::uint64_t length = run.length;
-      // A run that leaves the volume is cut at its end: the clusters beyond
-      // hold no records.
-      if (run.lcn >= totalClusters) {
-        Log().Format("CNTFSParser::PrepareVolume() - MFT run at cluster %" PRIu64 " lies beyond the volume", run.lcn);
+    // The records of each run are counted first, so that the table is made
+    // at its final size in one allocation.
+    std::vector<std::uint64_t> runRecords(m_mftRunList.size(), 0);
+    std::uint64_t total = 0;
+    for (std::size_t i = 0; i < m_mftRunList.size() && total < maxRecords; ++i) {
+      const Run& run = m_mftRunList[i];
+      if (run.lcn >= clusters) {
+        Log().Format("CNTFSParser::PrepareVolume() - MFT run at cluster %" PRIu64 " lies beyond the end of the device",
+                     run.lcn);
         continue;
       }
-      length = std::min(length, totalClusters - run.lcn);
-      const std::uint64_t records = std::min<std::uint64_t>(length * m_nSectorsPerCluster / kSectorsPerRecord,
-                                                            maxRecords - m_lpMftSectorsList.size());
-      const std::uint64_t first = run.lcn * m_nSectorsPerCluster;
-      for (std::uint64_t j = 0; j < records; ++j) m_lpMftSectorsList.push_back(first + kSectorsPerRecord * j);
-      if (m_lpMftSectorsList.size() >= maxRecords) break;
+      const std::uint64_t length = std::min(run.length, clusters - run.lcn);
+      if (length < run.length) {
+        Log().Format("CNTFSParser::PrepareVolume() - MFT run at cluster %" PRIu64 " of %" PRIu64
+                     " clusters cut to the %" PRIu64 " the device holds",
+                     run.lcn, run.length, length);
+      }
+      runRecords[i] = std::min<std::uint64_t>(length * m_nSectorsPerCluster / kSectorsPerRecord, maxRecords - total);
+      total += runRecords[i];
     }
-    // The table lives as long as the parser: drop the room its growth left.
-    m_lpMftSectorsList.shrink_to_fit();
+    m_lpMftSectorsList.reserve(static_cast<std::size_t>(total));
+    for (std::size_t i = 0; i < m_mftRunList.size(); ++i) {
+      const std::uint64_t first = m_mftRunList[i].lcn * m_nSectorsPerCluster;
+      for (std::uint64_t j = 0; j < runRecords[i]; ++j) m_lpMftSectorsList.push_back(first + kSectorsPerRecord * j);
+    }
   } catch (const std::bad_alloc&) {
     Log().Error("CNTFSParser::PrepareVolume() - not enough memory for the MFT sector table");
     m_lpMftSectorsList.clear();

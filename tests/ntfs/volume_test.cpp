@@ -422,6 +422,28 @@ TEST(NtfsVolume, DamagedVolumesGiveResultsNotCrashes) {
   }
 }
 
+TEST(NtfsVolume, MftRecordsPastTheEndOfTheDeviceAreLeftOut) {
+  testing::LogCapture log;
+  MiniVolume volume;
+  // The boot sector claims 2^24 clusters and the MFT 2^20 of them from
+  // cluster 4; the device holds 256 clusters, so records 0 to 1007 at most.
+  const std::uint64_t claimedSectors = std::uint64_t{1} << 27;
+  for (std::size_t i = 0; i < 8; ++i) volume.Image()[0x28 + i] = static_cast<std::uint8_t>(claimedSectors >> (8 * i));
+  volume.PutRecord(RecordBuilder(0, true).StandardInformation(0x06).FileName(5, u"$MFT", 3)
+                       .NonResidentData(PackRun(std::uint64_t{1} << 20, 4), std::uint64_t{1} << 32),
+                   0);
+  volume.PutRecord(RecordBuilder(20, false).FileName(5, u"kept.txt").ResidentData({'k'}), 20);
+  auto parser = volume.Parse();
+  EXPECT_EQ(parser->MftRecordCount(), (MiniVolume::kClusters - 4) * 4);
+  EXPECT_EQ(parser->MftSectors().back(), (MiniVolume::kClusters * 8) - 2);
+  ASSERT_EQ(parser->AssembleDeletedTree(100), 0);
+  EXPECT_NE(Find(parser->Root(), 20), nullptr);
+  const auto lines = log.Lines();
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.find("MFT run at cluster 4 of 1048576 clusters cut to the 252 the device holds") != std::string::npos;
+  }));
+}
+
 TEST(NtfsScan, BreakFlagStopsTheScan) {
   testing::LogCapture log;
   MiniVolume volume;
