@@ -61,6 +61,16 @@ def main():
         folder = os.path.join(home if base == "home" else tmp, scratch)
         if not os.path.isdir(folder):
             failures.add("%s: no scratch folder %s" % (name, folder))
+    # Neither the user folder nor the temporary folder can take a scratch
+    # file: cat names that as the reason its output falls short.
+    tmp_file = os.path.join(work, "tmp-is-a-file")
+    with open(tmp_file, "w") as f:
+        f.write("a file where the temporary folder should be\n")
+    env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_")}
+    env.update(HOME=blocked_home, TMPDIR=os.path.join(tmp_file, "tmp"))
+    run = vtl.run("cat", image, ENTRY, log=os.path.join(work, "no_scratch.log"), env=env)
+    if run.status != 1 or "no scratch file could be created" not in run.err:
+        failures.add("no scratch folder anywhere: cat exited %d, stderr %r" % (run.status, run.err))
     return failures.report("fresh_home_e2e")
 
 

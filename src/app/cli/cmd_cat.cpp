@@ -9,6 +9,8 @@
 #include "app/entry_lookup.h"
 #include "app/scan_run.h"
 #include "parser/break_flag.h"
+#include "parser/find_data.h"
+#include "parser/recovery_report.h"
 #include "platform/console.h"
 
 namespace tv::cli {
@@ -73,6 +75,12 @@ int RunCatCommand(const CliArgs& args) {
   // Standard output is buffered: a full disk may show only when it is flushed.
   errno = 0;
   if (std::fflush(stdout) != 0 && writeError == 0) writeError = errno != 0 ? errno : EIO;
+  // Why the data falls short, when the parser knows (no scratch file for a
+  // compressed file, say); read before the file is closed.
+  std::string reason;
+  if (const OpenDirectoryRecord* open = parser.GetDirectoryRecord(file)) {
+    if (const UnreadableRanges* unreadable = open->UnreadableData()) reason = unreadable->Reason();
+  }
   parser.CloseObject(file);
   if (writeError != 0) {
     std::fprintf(stderr, "vtl cat: cannot write '%s' to standard output: %s\n", args.positional[1].c_str(),
@@ -80,7 +88,8 @@ int RunCatCommand(const CliArgs& args) {
     return kExitSomeFailed;
   }
   if (!complete || left > 0) {
-    std::fprintf(stderr, "vtl cat: part of '%s' could not be read (see the log)\n", args.positional[1].c_str());
+    std::fprintf(stderr, "vtl cat: part of '%s' could not be read%s%s (see the log)\n", args.positional[1].c_str(),
+                 reason.empty() ? "" : ": ", reason.c_str());
     return kExitSomeFailed;
   }
   return kExitOk;
