@@ -177,21 +177,11 @@ int CFATParser::ReadFile(DirectoryHandle file, void* buffer, std::uint32_t count
 }
 
 DirectoryHandle CFATParser::OpenFileByNode(TreeNode& node) {
-  std::vector<std::uint32_t> clusters;
-  if (RecoveryClusterList(node, clusters) != 0) return kInvalidHandle;
   auto opened = std::make_unique<FatOpenedEntry>();
-  for (std::uint32_t cluster : clusters) {
-    if (!opened->extents.empty()) {
-      fat::Extent& last = opened->extents.back();
-      if (last.first + static_cast<std::uint64_t>(last.count) == cluster) {
-        ++last.count;
-        continue;
-      }
-    }
-    opened->extents.push_back({1, cluster});
-  }
+  std::uint64_t clusters = 0;
+  if (RecoveryExtents(node, opened->extents, clusters) != 0) return kInvalidHandle;
   opened->dataSize = static_cast<std::uint32_t>(std::min<std::uint64_t>(node.size, 0xFFFFFFFFu));
-  opened->allocatedBytes = std::uint64_t{ClusterBytes()} * clusters.size();
+  opened->allocatedBytes = std::uint64_t{ClusterBytes()} * clusters;
   opened->name = node.name;
   auto record = std::make_unique<FatDirectoryRecord>();
   record->opened = std::move(opened);

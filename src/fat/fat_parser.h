@@ -137,6 +137,10 @@ class CFATParser : public CFileSystemParser {
   // FAT copy, completed with the clusters that follow the chain's last one
   // until they cover the node's size. -1000 when the break flag is set.
   int RecoveryClusterList(const TreeNode& node, std::vector<std::uint32_t>& list) const;
+  // The same clusters as extents of consecutive clusters, and how many
+  // there are: a file whose size needs millions of clusters after its chain
+  // takes one extent for them, not a list entry each.
+  int RecoveryExtents(const TreeNode& node, std::vector<fat::Extent>& extents, std::uint64_t& clusters) const;
   // The damage level of a deleted file node: the share of the clusters its
   // size needs, from its first cluster on, that lie past the end of the
   // device (an image cut short), where recovery finds nothing.
@@ -228,6 +232,9 @@ class CFATParser : public CFileSystemParser {
   std::optional<std::size_t> ShortEntryOffset(const FindRecord& find);
 
  private:
+  // The node's chain for recovery in `chain` (never empty); returns how many
+  // clusters after the chain's last one the node's size still needs.
+  std::uint64_t RecoveryChain(const TreeNode& node, std::vector<std::uint32_t>& chain) const;
   // Writes the node's clusters to `target`; how it went ends up in `copy`.
   void CopyRecoveryClusters(const TreeNode& node, platform::FileHandle target, FileCopy& copy);
   std::vector<std::uint8_t> m_recoveryBuffer;

@@ -9,12 +9,31 @@
 #include "parser/break_flag.h"
 
 namespace tv {
-int CFATParser::RecoveryClusterList(const TreeNode& node, std::vector<std::uint32_t>& list) const {
-  list.clear();
+
+namespace {
+
+// Adds `count` clusters from `first` on, joined to the last extent when
+// they follow it.
+void AppendClusters(std::vector<fat::Extent>& extents, std::uint64_t first, std::uint64_t count) {
+  if (count == 0) return;
+  if (!extents.empty()) {
+    fat::Extent& last = extents.back();
+    if (last.count > 0 && last.first + static_cast<std::uint64_t>(last.count) == first) {
+      last.count += static_cast<std::int64_t>(count);
+      return;
+    }
+  }
+  extents.push_back({static_cast<std::int64_t>(count), first});
+}
+
+}  // namespace
+
+std::uint64_t CFATParser::RecoveryChain(const TreeNode& node, std::vector<std::uint32_t>& chain) const {
+  chain.clear();
   const std::uint64_t clusterBytes = ClusterBytes();
   if (clusterBytes == 0) {
-    list.push_back(node.key);
-    return BreakRequested() ? kScanStopped : 0;
+    chain.push_back(node.key);
+    return 0;
   }
   // The most clusters that 4 GiB - 2 bytes can hold; and no more successors
   // than the size needs, so a chain that loops cannot make the list longer
@@ -23,10 +42,29 @@ int CFATParser::RecoveryClusterList(const TreeNode& node, std::vector<std::uint3
   const std::uint64_t needed = (node.size + clusterBytes - 1) / clusterBytes;
   const auto successors =
       static_cast<std::uint32_t>(std::min(limit, needed > 0 ? needed - 1 : 0));
-  if (!m_table.GetClusters(node.key, successors, list) || list.empty()) list.assign(1, node.key);
+  if (!m_table.GetClusters(node.key, successors, chain) || chain.empty()) chain.assign(1, node.key);
+  return needed > chain.size() ? needed - chain.size() : 0;
+}
 
-  std::uint32_t last = list.back();
-  while (list.size() * clusterBytes < node.size) list.push_back(++last);
+int CFATParser::RecoveryClusterList(const TreeNode& node, std::vector<std::uint32_t>& list) const {
+  const std::uint64_t following = RecoveryChain(node, list);
+  // Cluster numbers end at 2^32 - 1; past it stand 0s, which hold no data,
+  // rather than numbers that start again at the front of the volume.
+  std::uint64_t next = std::uint64_t{list.back()} + 1;
+  for (std::uint64_t i = 0; i < following; ++i, ++next) {
+    list.push_back(next <= 0xFFFFFFFFu ? static_cast<std::uint32_t>(next) : 0);
+  }
+  return BreakRequested() ? kScanStopped : 0;
+}
+
+int CFATParser::RecoveryExtents(const TreeNode& node, std::vector<fat::Extent>& extents,
+                                std::uint64_t& clusters) const {
+  extents.clear();
+  std::vector<std::uint32_t> chain;
+  const std::uint64_t following = RecoveryChain(node, chain);
+  for (const std::uint32_t cluster : chain) AppendClusters(extents, cluster, 1);
+  AppendClusters(extents, std::uint64_t{chain.back()} + 1, following);
+  clusters = chain.size() + following;
   return BreakRequested() ? kScanStopped : 0;
 }
 

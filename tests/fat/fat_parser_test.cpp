@@ -187,6 +187,8 @@ TEST(FatParserTest, RecoveryListFollowsTheChainThenTheNextClusters) {
       {"empty file", 40, 0, {40}},
       {"no first cluster", 0, 0, {0}},
       {"a looping chain stops at the size", 70, 2048, {70, 71, 70, 71}},
+      // Cluster numbers do not start again at the front of the volume.
+      {"the last cluster numbers", 0xFFFFFFFEu, 2048, {0xFFFFFFFEu, 0xFFFFFFFFu, 0, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -195,7 +197,30 @@ TEST(FatParserTest, RecoveryListFollowsTheChainThenTheNextClusters) {
     std::vector<std::uint32_t> list;
     EXPECT_EQ(parser->RecoveryClusterList(node, list), 0);
     EXPECT_EQ(list, c.clusters);
+    // The extents that file handles read name the same clusters; numbers
+    // past 2^32 - 1, like 0, name none that can be read.
+    std::vector<fat::Extent> extents;
+    std::uint64_t count = 0;
+    EXPECT_EQ(parser->RecoveryExtents(node, extents, count), 0);
+    std::vector<std::uint32_t> expanded;
+    for (const fat::Extent& extent : extents) {
+      for (std::int64_t i = 0; i < extent.count; ++i) {
+        const std::uint64_t cluster = extent.first + static_cast<std::uint64_t>(i);
+        expanded.push_back(cluster <= 0xFFFFFFFFu ? static_cast<std::uint32_t>(cluster) : 0);
+      }
+    }
+    EXPECT_EQ(expanded, c.clusters);
+    EXPECT_EQ(count, c.clusters.size());
   }
+
+  // A deleted entry of 4 GiB - 1 bytes needs 2^23 clusters: one extent.
+  TreeNode big(20, "big", 0x20, 1);
+  big.size = 0xFFFFFFFFu;
+  std::vector<fat::Extent> extents;
+  std::uint64_t count = 0;
+  EXPECT_EQ(parser->RecoveryExtents(big, extents, count), 0);
+  EXPECT_EQ(extents, (std::vector<fat::Extent>{{std::int64_t{1} << 23, 20}}));
+  EXPECT_EQ(count, std::uint64_t{1} << 23);
 }
 
 TEST(FatParserTest, FileHandlesReadTheRecoveryClusters) {
